@@ -1,0 +1,260 @@
+#include "BmpImage.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace pictoma {
+
+namespace {
+
+std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint32_t U32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+bool SupportedBitCount(int bits) {
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// Bytes of pixel data in one stored row (without padding).
+std::int64_t RowDataBytes(int bits, std::int64_t width) {
+    switch (bits) {
+        case 1: return (width + 7) / 8;
+        case 4: return (width + 1) / 2;
+        default: return width * (bits / 8);
+    }
+}
+
+// Pixels of a row whose data lies wholly inside the first `got` bytes.
+int PixelsIn(int bits, std::size_t got, int width) {
+    std::int64_t n;
+    switch (bits) {
+        case 1: n = std::int64_t(got) * 8; break;
+        case 4: n = std::int64_t(got) * 2; break;
+        default: n = std::int64_t(got) / (bits / 8); break;
+    }
+    return n < width ? int(n) : width;
+}
+
+// Packs the decisions black(0) .. black(n - 1) into monochrome bytes, eight pixels at a time.
+template <class Black>
+inline void PackRow(std::uint8_t* dst, int n, Black black) {
+    int x = 0;
+    for (; x + 8 <= n; x += 8) {
+        unsigned out = 0;
+        for (int k = 0; k < 8; ++k) out = (out << 1) | unsigned(black(x + k));
+        *dst++ = std::uint8_t(out);
+    }
+    if (x < n) {
+        unsigned out = 0;
+        int k = 0;
+        for (; x < n; ++x, ++k) out = (out << 1) | unsigned(black(x));
+        *dst = std::uint8_t(out << (8 - k));
+    }
+}
+
+const BrightnessTables& Tables() {
+    static const BrightnessTables tables;
+    return tables;
+}
+
+}  // namespace
+
+CBmpImage::CBmpImage(MessageSink* sink) : m_sink(sink) {}
+
+CBmpImage::~CBmpImage() { m_file.Close(); }
+
+bool CBmpImage::Refuse(std::string text) {
+    m_file.Close();
+    m_lastError = std::move(text);
+    if (m_sink) m_sink->Message(m_lastError, MsgIcon::Warning, MsgButtons::Ok);
+    return false;
+}
+
+bool CBmpImage::Load() {
+    if (!ReadHeader()) return false;
+    Convert();
+    return true;
+}
+
+bool CBmpImage::LoadFromMemory(std::span<const std::uint8_t> data) {
+    m_lastError.clear();
+    m_file.OpenMemory(data.data(), data.size());
+    if (!CheckHeader()) return false;
+    Convert();
+    return true;
+}
+
+bool CBmpImage::ReadHeader() {
+    m_lastError.clear();
+    if (!m_file.Open(m_strFileName)) {
+        m_lastError = "Cannot open \"" + m_strFileName + "\": " + std::strerror(errno);
+        return false;
+    }
+    return CheckHeader();
+}
+
+bool CBmpImage::CheckHeader() {
+    std::uint8_t fh[14] = {};
+    std::size_t n = m_file.Read(fh, sizeof fh);
+    if (n < 2 || fh[0] != 'B' || fh[1] != 'M') return Refuse(kNotABitmap);
+    std::uint8_t ih[40] = {};
+    if (n < sizeof fh || m_file.Read(ih, sizeof ih) < sizeof ih)
+        return Refuse("The bitmap file is cut short: its headers are incomplete");
+
+    const std::uint32_t fileSize = U32(fh + 2);
+    const std::uint32_t offBits = U32(fh + 10);
+    const std::uint32_t infoSize = U32(ih + 0);
+    const std::int32_t width = std::int32_t(U32(ih + 4));
+    const std::int32_t height = std::int32_t(U32(ih + 8));
+    const std::uint16_t bitCount = U16(ih + 14);
+    const std::uint32_t compression = U32(ih + 16);
+    const std::uint32_t clrUsed = U32(ih + 32);
+    const std::uint32_t clrImportant = U32(ih + 36);
+
+    char text[160];
+    if (infoSize < 40) {
+        // An older header (12 bytes and the like) lays its fields out differently: reading it as
+        // the 40-byte header would take colours for sizes.
+        std::snprintf(text, sizeof text,
+                      "Can't deal with this kind of bitmap: its info header has %u bytes, "
+                      "at least 40 are needed",
+                      unsigned(infoSize));
+        return Refuse(text);
+    }
+    if (compression != 0) return Refuse(kCompressed);
+    if (!SupportedBitCount(bitCount)) {
+        std::snprintf(text, sizeof text, "Can't deal with %u bits per pixel", unsigned(bitCount));
+        return Refuse(text);
+    }
+    const std::int64_t absHeight = height < 0 ? -std::int64_t(height) : std::int64_t(height);
+    if (width <= 0 || height == 0) {
+        std::snprintf(text, sizeof text, "The bitmap has no usable size (%d x %d pixels)",
+                      int(width), int(height));
+        return Refuse(text);
+    }
+    if (width > kMaxSide || absHeight > kMaxSide ||
+        mono::ByteCount(width, int(absHeight)) > kMaxPictureBytes) {
+        std::snprintf(text, sizeof text,
+                      "The bitmap is too large to open (%d x %lld pixels; at most %d x %d and "
+                      "%zu MiB)",
+                      int(width), static_cast<long long>(absHeight), kMaxSide, kMaxSide,
+                      kMaxPictureBytes >> 20);
+        return Refuse(text);
+    }
+
+    // Row padding from the file size: what each row takes in the file beyond its pixel data.
+    // Computed per row (not over the whole picture, which rounds wrongly for narrow one-bit
+    // pictures of a few rows); when the file size is too small to tell, rows are taken as padded
+    // to a multiple of 4 bytes, the format's own rule.
+    const std::int64_t rowData = RowDataBytes(bitCount, width);
+    std::int64_t padding = (std::int64_t(fileSize) - std::int64_t(offBits)) / absHeight - rowData;
+    if (padding < 0) padding = (rowData + 3) / 4 * 4 - rowData;
+
+    m_dwOffBits = offBits;
+    m_dwInfoSize = infoSize;
+    m_nWidth = width;
+    m_nHeight = int(absHeight);
+    m_bTopDown = height < 0;
+    m_wBitCount = bitCount;
+    m_dwCompression = 0;
+    m_nColors = clrUsed != 0 ? clrUsed : (bitCount < 32 ? 1u << bitCount : 0xFFFFFFFFu);
+    m_nImportantColors = clrImportant;
+    m_nRowPadding = padding;
+    return true;
+}
+
+void CBmpImage::Convert() {
+    const int width = m_nWidth;
+    const int height = m_nHeight;
+    const int bits = m_wBitCount;
+    const int bpr = mono::BytesPerRow(width);
+
+    // Which palette indices are black. Indices without an entry in the file are white.
+    std::array<bool, 256> blackIndex{};
+    if (bits == 4 || bits == 8) {
+        const std::uint32_t wanted = m_nColors < (1u << bits) ? m_nColors : (1u << bits);
+        std::uint8_t pal[256 * 4];
+        m_file.Seek(14 + std::uint64_t(m_dwInfoSize));
+        const std::size_t entries = m_file.Read(pal, wanted * 4) / 4;
+        for (std::size_t i = 0; i < entries; ++i) {
+            const std::uint8_t* e = pal + 4 * i;
+            blackIndex[i] = Brightness(e[2], e[1], e[0]) <= m_nThreshold;
+        }
+    }
+    // Two 4-bit pixels of one byte as two decision bits, left pixel in the high bit.
+    std::array<std::uint8_t, 256> blackPair{};
+    if (bits == 4) {
+        for (int b = 0; b < 256; ++b)
+            blackPair[b] = std::uint8_t(blackIndex[b >> 4] << 1 | blackIndex[b & 15]);
+    }
+    std::vector<std::uint8_t> black555;
+    if (bits == 16) {
+        black555.resize(32768);
+        for (int w = 0; w < 32768; ++w) black555[w] = Brightness555(std::uint16_t(w)) <= m_nThreshold;
+    }
+    const BrightnessTables& t = Tables();
+    const double limit = BrightnessTables::Limit(m_nThreshold);
+
+    m_file.Seek(m_dwOffBits);
+    m_bits.assign(mono::ByteCount(width, height), 0);
+    const std::size_t rowData = std::size_t(RowDataBytes(bits, width));
+
+    for (int i = 0; i < height; ++i) {
+        const int y = m_bTopDown ? i : height - 1 - i;
+        std::uint8_t* dst = m_bits.data() + std::size_t(y) * std::size_t(bpr);
+        std::size_t got = 0;
+        const std::uint8_t* src = m_file.Fetch(rowData, &got);
+        const int n = PixelsIn(bits, got, width);
+        switch (bits) {
+            case 1: {
+                // Palette index 0 is black: the monochrome byte is the stored byte inverted.
+                const int full = n / 8;
+                for (int k = 0; k < full; ++k) dst[k] = std::uint8_t(~src[k]);
+                if (n % 8) dst[full] = std::uint8_t(~src[full] & (0xFF00u >> (n % 8)));
+                break;
+            }
+            case 4: {
+                const int full = n / 8;
+                for (int k = 0; k < full; ++k) {
+                    const std::uint8_t* s = src + 4 * k;
+                    dst[k] = std::uint8_t(blackPair[s[0]] << 6 | blackPair[s[1]] << 4 |
+                                          blackPair[s[2]] << 2 | blackPair[s[3]]);
+                }
+                for (int x = full * 8; x < n; ++x) {
+                    const int nibble = (x & 1) ? src[x >> 1] & 15 : src[x >> 1] >> 4;
+                    if (blackIndex[nibble]) dst[x >> 3] |= mono::MaskOf(x);
+                }
+                break;
+            }
+            case 8:
+                PackRow(dst, n, [&](int x) { return blackIndex[src[x]]; });
+                break;
+            case 16:
+                PackRow(dst, n, [&](int x) { return black555[U16(src + 2 * x) & 0x7FFF] != 0; });
+                break;
+            case 24:
+                PackRow(dst, n, [&](int x) {
+                    const std::uint8_t* p = src + 3 * x;
+                    return t.Black(p[2], p[1], p[0], limit);
+                });
+                break;
+            case 32:
+                PackRow(dst, n, [&](int x) {
+                    const std::uint8_t* p = src + 4 * x;
+                    return t.Black(p[2], p[1], p[0], limit);
+                });
+                break;
+            default:
+                break;
+        }
+        if (got < rowData) break;  // the file ends here: the rows not reached stay white
+        m_file.Skip(std::uint64_t(m_nRowPadding));
+    }
+    m_file.Close();
+}
+
+}  // namespace pictoma

@@ -1,0 +1,82 @@
+#pragma once
+// The editor's source picture: a Windows bitmap file read, checked and converted to the monochrome
+// layout (mono.h) by a brightness threshold. The file is read again on every Load.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "BmpFile.h"
+#include "Brightness.h"
+#include "Messages.h"
+#include "mono.h"
+
+namespace pictoma {
+
+// The reader's own texts. The first two are shown exactly so; the others name what was found.
+inline constexpr const char* kNotABitmap = "Not a bitmap file";
+inline constexpr const char* kCompressed = "Can't deal with compressed format";
+
+// Limits checked before anything is allocated, sought or looped over.
+constexpr int kMaxSide = 32768;
+constexpr std::size_t kMaxPictureBytes = 64u * 1024 * 1024;
+
+class CBmpImage {
+public:
+    // `sink` shows the reader's messages (a warning icon and an OK button); null shows none.
+    explicit CBmpImage(MessageSink* sink = nullptr);
+    virtual ~CBmpImage();
+    CBmpImage(const CBmpImage&) = delete;
+    CBmpImage& operator=(const CBmpImage&) = delete;
+
+    void SetMessageSink(MessageSink* sink) { m_sink = sink; }
+    void SetFileName(const std::string& path) { m_strFileName = path; }
+    const std::string& GetFileName() const { return m_strFileName; }
+
+    // Reads and converts the file. False, with the picture, its size and the threshold unchanged,
+    // when the file cannot be opened (no message) or is refused (one message).
+    bool Load();
+    // The same, from bitmap bytes in memory instead of the named file.
+    bool LoadFromMemory(std::span<const std::uint8_t> data);
+    // Opens the file and checks its headers; on success the file stays open for Convert.
+    bool ReadHeader();
+    // Builds m_bits from the open file, then closes it. Pixels the file does not hold stay white.
+    void Convert();
+
+    Size GetSize() const { return {m_nWidth, m_nHeight}; }
+    void SetThreshold(int threshold) { m_nThreshold = threshold; }
+    int GetThreshold() const { return m_nThreshold; }
+    void ResetThreshold() { m_nThreshold = DEFAULT_THRESHOLD; }
+
+    // The picture as last converted, in the monochrome layout (empty before the first success).
+    const std::vector<std::uint8_t>& GetBits() const { return m_bits; }
+    // Why the last Load failed: the message shown, or why the file could not be opened.
+    const std::string& GetLastError() const { return m_lastError; }
+    std::int64_t GetRowPadding() const { return m_nRowPadding; }
+    std::uint16_t GetBitCount() const { return m_wBitCount; }
+
+private:
+    bool Refuse(std::string text);
+    bool CheckHeader();
+
+    BmpFile m_file;
+    std::vector<std::uint8_t> m_bits;
+    int m_nThreshold = DEFAULT_THRESHOLD;
+    std::int64_t m_nRowPadding = 0;
+    std::string m_strFileName;
+    std::uint32_t m_dwOffBits = 0;
+    std::uint32_t m_dwInfoSize = 0;
+    int m_nWidth = 10;
+    int m_nHeight = 10;
+    std::uint16_t m_wBitCount = 0;
+    std::uint32_t m_dwCompression = 0;
+    std::uint32_t m_nColors = 0;
+    std::uint32_t m_nImportantColors = 0;
+    bool m_bTopDown = false;  // a negative height in the file: the first stored row is the top one
+
+    MessageSink* m_sink = nullptr;
+    std::string m_lastError;
+};
+
+}  // namespace pictoma

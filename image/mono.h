@@ -1,0 +1,97 @@
+#pragma once
+// The monochrome pixel layout shared by the whole editor, and the only place that knows how pixels
+// sit in bytes: rows top to bottom without padding, BytesPerRow(width) bytes per row, the leftmost
+// pixel of each byte in its most significant bit, a set bit black.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace pictoma {
+
+constexpr int SCREEN_WIDTH = 128;  // the terminal's screen, and the largest picture Save takes
+constexpr int SCREEN_HEIGHT = 64;
+
+namespace mono {
+
+constexpr int BytesPerRow(int width) { return (width + 7) / 8; }
+constexpr std::size_t ByteCount(int width, int height) {
+    return std::size_t(BytesPerRow(width)) * std::size_t(height);
+}
+// Mask of the pixel in column x (0-based) within its byte: column 0 is the most significant bit.
+constexpr std::uint8_t MaskOf(int x) { return std::uint8_t(0x80u >> (x & 7)); }
+// Index of the byte that holds pixel (x, y), both 0-based.
+constexpr std::size_t IndexOf(int x, int y, int width) {
+    return std::size_t(y) * std::size_t(BytesPerRow(width)) + std::size_t(x >> 3);
+}
+// Byte column (0-based) of pixel column x, and the first pixel column of byte column c.
+constexpr int ByteColumnOf(int x) { return x >> 3; }
+constexpr int FirstColumnOf(int byteColumn) { return byteColumn * 8; }
+
+}  // namespace mono
+
+// Bit j (0 = leftmost pixel = most significant bit) of byte b, as 0 or 1.
+constexpr int GetBit(std::uint8_t b, int j) { return ((b << j) & 0xFF) >> 7; }
+
+// Byte b with bit j (0 = most significant) set when `on`, cleared otherwise.
+constexpr std::uint8_t SetBit(std::uint8_t b, int j, bool on) {
+    const std::uint8_t mask = std::uint8_t(0x80u >> j);
+    return on ? std::uint8_t(b | mask) : std::uint8_t(b & ~mask);
+}
+
+// Byte b with its bit order reversed (bit 7 <-> bit 0, ...): in the terminal's data the leftmost
+// pixel of a byte is its least significant bit.
+constexpr std::uint8_t ReverseBits(std::uint8_t b) {
+    b = std::uint8_t((b & 0xF0) >> 4 | (b & 0x0F) << 4);
+    b = std::uint8_t((b & 0xCC) >> 2 | (b & 0x33) << 2);
+    b = std::uint8_t((b & 0xAA) >> 1 | (b & 0x55) << 1);
+    return b;
+}
+
+// A size in pixels: width (columns) and height (rows).
+struct Size {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+// A monochrome picture by value: its size and its bytes in the layout above.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> bytes;
+
+    Picture() = default;
+    Picture(int w, int h) : width(w), height(h), bytes(mono::ByteCount(w, h), 0) {}
+    Picture(int w, int h, std::vector<std::uint8_t> b) : width(w), height(h), bytes(std::move(b)) {}
+
+    int BytesPerRow() const { return mono::BytesPerRow(width); }
+    bool Consistent() const {
+        return width > 0 && height > 0 && bytes.size() == mono::ByteCount(width, height);
+    }
+    // Pixel (x, y), 0-based; a read outside the picture answers white.
+    bool Black(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return false;
+        return (bytes[mono::IndexOf(x, y, width)] & mono::MaskOf(x)) != 0;
+    }
+    // Sets pixel (x, y), 0-based; a write outside the picture does nothing.
+    void Set(int x, int y, bool black) {
+        if (x < 0 || y < 0 || x >= width || y >= height) return;
+        auto& b = bytes[mono::IndexOf(x, y, width)];
+        b = black ? std::uint8_t(b | mono::MaskOf(x)) : std::uint8_t(b & ~mono::MaskOf(x));
+    }
+    bool operator==(const Picture&) const = default;
+};
+
+// A picture larger than the terminal's screen: Save and Export refuse it.
+constexpr bool TooLargeForScreen(int width, int height) {
+    return width > SCREEN_WIDTH || height > SCREEN_HEIGHT;
+}
+
+static_assert(mono::BytesPerRow(8) == 1 && mono::BytesPerRow(9) == 2 &&
+              mono::BytesPerRow(128) == 16);
+static_assert(mono::MaskOf(0) == 0x80 && mono::MaskOf(9) == 0x40);
+static_assert(GetBit(0x80, 0) == 1 && GetBit(0x80, 1) == 0 && GetBit(0x01, 7) == 1);
+static_assert(ReverseBits(0x80) == 0x01 && ReverseBits(0xC0) == 0x03 && ReverseBits(0x01) == 0x80);
+
+}  // namespace pictoma

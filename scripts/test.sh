@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the whole project, then the Qt-free core under AddressSanitizer and
+# UndefinedBehaviorSanitizer with the bitmap reader's fuzz corpus replayed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build
+ctest --test-dir build --output-on-failure -j2
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+    -DPICTOMA_BUILD_QT=OFF -DPICTOMA_SANITIZE=ON -DPICTOMA_FUZZ=ON -DPICTOMA_BENCH=OFF
+cmake --build build-asan
+ctest --test-dir build-asan --output-on-failure -j2
