@@ -15,7 +15,9 @@ void AppendFormat(std::string& text, const char* format, Args... args) {
     text += buf;
 }
 
-std::size_t RowBytes(int width) { return std::size_t(mono::BytesPerRow(width > 0 ? width : 1)); }
+std::size_t RowBytes(int width) {
+    return std::size_t(mono::BytesPerRow(width > 0 ? width : 1));
+}
 
 }  // namespace
 
@@ -41,8 +43,8 @@ std::string MakeIconSourceC(std::span<const std::uint8_t> bytes, int width, int 
     return text;
 }
 
-std::string MakeIconSourceBasic(std::span<const std::uint8_t> bytes, int width, int height,
-                                int x, int y) {
+std::string MakeIconSourceBasic(std::span<const std::uint8_t> bytes, int width, int height, int x,
+                                int y) {
     const std::size_t bpr = RowBytes(width);
     std::string text = "icon_0$=";
     text.reserve(8 + bytes.size() * 9 + std::size_t(height > 0 ? height : 0) * 48);

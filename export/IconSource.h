@@ -16,7 +16,7 @@ std::string MakeIconSourceC(std::span<const std::uint8_t> bytes, int width, int 
 
 // BASIC form: one variable per row ("icon_<r>$=" and its values as "chr$(v)" joined by "+"),
 // then one "show_image(x,y+r,width,1,icon_<r>$)" per row. Every line ends in CR LF.
-std::string MakeIconSourceBasic(std::span<const std::uint8_t> bytes, int width, int height,
-                                int x, int y);
+std::string MakeIconSourceBasic(std::span<const std::uint8_t> bytes, int width, int height, int x,
+                                int y);
 
 }  // namespace pictoma

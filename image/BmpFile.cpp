@@ -94,7 +94,8 @@ void BmpFile::Seek(std::uint64_t offset) {
     m_bufStart = offset;
     m_pos = m_end = 0;
     m_eof = false;
-    // A position beyond what fseeko can express is beyond any real file: reading there ends at once.
+    // A position beyond what fseeko can express is beyond any real file: reading there ends at
+    // once.
     if (offset > std::uint64_t(std::numeric_limits<long>::max()) ||
         std::fseek(m_fp, long(offset), SEEK_SET) != 0) {
         m_eof = true;

@@ -9,7 +9,9 @@ namespace pictoma {
 
 namespace {
 
-std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t U16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 std::uint32_t U32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
@@ -22,9 +24,12 @@ bool SupportedBitCount(int bits) {
 // Bytes of pixel data in one stored row (without padding).
 std::int64_t RowDataBytes(int bits, std::int64_t width) {
     switch (bits) {
-        case 1: return (width + 7) / 8;
-        case 4: return (width + 1) / 2;
-        default: return width * (bits / 8);
+        case 1:
+            return (width + 7) / 8;
+        case 4:
+            return (width + 1) / 2;
+        default:
+            return width * (bits / 8);
     }
 }
 
@@ -32,9 +37,15 @@ std::int64_t RowDataBytes(int bits, std::int64_t width) {
 int PixelsIn(int bits, std::size_t got, int width) {
     std::int64_t n;
     switch (bits) {
-        case 1: n = std::int64_t(got) * 8; break;
-        case 4: n = std::int64_t(got) * 2; break;
-        default: n = std::int64_t(got) / (bits / 8); break;
+        case 1:
+            n = std::int64_t(got) * 8;
+            break;
+        case 4:
+            n = std::int64_t(got) * 2;
+            break;
+        default:
+            n = std::int64_t(got) / (bits / 8);
+            break;
     }
     return n < width ? int(n) : width;
 }
@@ -45,13 +56,15 @@ inline void PackRow(std::uint8_t* dst, int n, Black black) {
     int x = 0;
     for (; x + 8 <= n; x += 8) {
         unsigned out = 0;
-        for (int k = 0; k < 8; ++k) out = (out << 1) | unsigned(black(x + k));
+        for (int k = 0; k < 8; ++k)
+            out = (out << 1) | unsigned(black(x + k));
         *dst++ = std::uint8_t(out);
     }
     if (x < n) {
         unsigned out = 0;
         int k = 0;
-        for (; x < n; ++x, ++k) out = (out << 1) | unsigned(black(x));
+        for (; x < n; ++x, ++k)
+            out = (out << 1) | unsigned(black(x));
         *dst = std::uint8_t(out << (8 - k));
     }
 }
@@ -65,7 +78,9 @@ const BrightnessTables& Tables() {
 
 CBmpImage::CBmpImage(MessageSink* sink) : m_sink(sink) {}
 
-CBmpImage::~CBmpImage() { m_file.Close(); }
+CBmpImage::~CBmpImage() {
+    m_file.Close();
+}
 
 bool CBmpImage::Refuse(std::string text) {
     m_file.Close();
@@ -102,8 +117,9 @@ bool CBmpImage::CheckHeader() {
     std::size_t n = m_file.Read(fh, sizeof fh);
     if (n < 2 || fh[0] != 'B' || fh[1] != 'M') return Refuse(kNotABitmap);
     std::uint8_t ih[40] = {};
-    if (n < sizeof fh || m_file.Read(ih, sizeof ih) < sizeof ih)
-        return Refuse("The bitmap file is cut short: its headers are incomplete");
+    const std::size_t infoRead = n < sizeof fh ? 0 : m_file.Read(ih, sizeof ih);
+    const char* cutShort = "The bitmap file is cut short: its headers are incomplete";
+    if (infoRead < 4) return Refuse(cutShort);
 
     const std::uint32_t fileSize = U32(fh + 2);
     const std::uint32_t offBits = U32(fh + 10);
@@ -125,6 +141,7 @@ bool CBmpImage::CheckHeader() {
                       unsigned(infoSize));
         return Refuse(text);
     }
+    if (infoRead < sizeof ih) return Refuse(cutShort);
     if (compression != 0) return Refuse(kCompressed);
     if (!SupportedBitCount(bitCount)) {
         std::snprintf(text, sizeof text, "Can't deal with %u bits per pixel", unsigned(bitCount));
@@ -194,7 +211,8 @@ void CBmpImage::Convert() {
     std::vector<std::uint8_t> black555;
     if (bits == 16) {
         black555.resize(32768);
-        for (int w = 0; w < 32768; ++w) black555[w] = Brightness555(std::uint16_t(w)) <= m_nThreshold;
+        for (int w = 0; w < 32768; ++w)
+            black555[w] = Brightness555(std::uint16_t(w)) <= m_nThreshold;
     }
     const BrightnessTables& t = Tables();
     const double limit = BrightnessTables::Limit(m_nThreshold);
@@ -213,7 +231,8 @@ void CBmpImage::Convert() {
             case 1: {
                 // Palette index 0 is black: the monochrome byte is the stored byte inverted.
                 const int full = n / 8;
-                for (int k = 0; k < full; ++k) dst[k] = std::uint8_t(~src[k]);
+                for (int k = 0; k < full; ++k)
+                    dst[k] = std::uint8_t(~src[k]);
                 if (n % 8) dst[full] = std::uint8_t(~src[full] & (0xFF00u >> (n % 8)));
                 break;
             }

@@ -42,7 +42,9 @@ struct BrightnessTables {
 };
 
 // 16-bit pixels (5-5-5, bit 15 ignored): each 5-bit component widened by bit replication.
-constexpr int Widen5(int c5) { return (c5 << 3) | (c5 >> 2); }
+constexpr int Widen5(int c5) {
+    return (c5 << 3) | (c5 >> 2);
+}
 inline int Brightness555(std::uint16_t word) {
     return Brightness(Widen5((word >> 10) & 31), Widen5((word >> 5) & 31), Widen5(word & 31));
 }

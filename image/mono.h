@@ -14,24 +14,34 @@ constexpr int SCREEN_HEIGHT = 64;
 
 namespace mono {
 
-constexpr int BytesPerRow(int width) { return (width + 7) / 8; }
+constexpr int BytesPerRow(int width) {
+    return (width + 7) / 8;
+}
 constexpr std::size_t ByteCount(int width, int height) {
     return std::size_t(BytesPerRow(width)) * std::size_t(height);
 }
 // Mask of the pixel in column x (0-based) within its byte: column 0 is the most significant bit.
-constexpr std::uint8_t MaskOf(int x) { return std::uint8_t(0x80u >> (x & 7)); }
+constexpr std::uint8_t MaskOf(int x) {
+    return std::uint8_t(0x80u >> (x & 7));
+}
 // Index of the byte that holds pixel (x, y), both 0-based.
 constexpr std::size_t IndexOf(int x, int y, int width) {
     return std::size_t(y) * std::size_t(BytesPerRow(width)) + std::size_t(x >> 3);
 }
 // Byte column (0-based) of pixel column x, and the first pixel column of byte column c.
-constexpr int ByteColumnOf(int x) { return x >> 3; }
-constexpr int FirstColumnOf(int byteColumn) { return byteColumn * 8; }
+constexpr int ByteColumnOf(int x) {
+    return x >> 3;
+}
+constexpr int FirstColumnOf(int byteColumn) {
+    return byteColumn * 8;
+}
 
 }  // namespace mono
 
 // Bit j (0 = leftmost pixel = most significant bit) of byte b, as 0 or 1.
-constexpr int GetBit(std::uint8_t b, int j) { return ((b << j) & 0xFF) >> 7; }
+constexpr int GetBit(std::uint8_t b, int j) {
+    return ((b << j) & 0xFF) >> 7;
+}
 
 // Byte b with bit j (0 = most significant) set when `on`, cleared otherwise.
 constexpr std::uint8_t SetBit(std::uint8_t b, int j, bool on) {
