@@ -1,0 +1,219 @@
+#include "Convert.h"
+
+#include <charconv>
+#include <ostream>
+
+#include "AtomicFile.h"
+#include "BmpImage.h"
+#include "IconSource.h"
+#include "SourceText.h"
+
+namespace pictoma {
+
+namespace {
+
+constexpr const char* kProgram = "pictoma-convert";
+constexpr const char* kTooLarge = "File too large to save,please resize or crop it";
+
+constexpr const char* kUsage =
+    "Usage: pictoma-convert [OPTIONS] INPUT.bmp\n"
+    "Converts a Windows bitmap to black and white by a brightness threshold and writes it as\n"
+    "source text for the terminal (or as a PBM picture).\n"
+    "\n"
+    "  -t, --threshold N   brightness threshold 0..255 (default 125); a pixel at or below it is "
+    "black\n"
+    "  -f, --format FORM   c, basic (the Save forms), c-export, basic-export (the Export forms\n"
+    "                      with show_image), pbm (binary PBM, any size); default c\n"
+    "  -x N, -y N          screen position for the export forms, x 0..127, y 0..63;\n"
+    "                      default: the picture centred on the 128 x 64 screen\n"
+    "  -o, --output FILE   write to FILE (replaced only once everything was written);\n"
+    "                      default: standard output\n"
+    "  -h, --help          show this help\n"
+    "      --version       show the version\n"
+    "\n"
+    "Exit status: 0 done; 1 the input cannot be used, the picture is larger than 128 x 64 for a\n"
+    "text form, or the output cannot be written; 2 a usage error.\n";
+
+bool ParseInt(const std::string& text, int& value) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+') ++first;
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && ptr == last && first != last;
+}
+
+// Prints the reader's messages the way a command-line tool does: one line naming the file.
+class StderrSink : public MessageSink {
+public:
+    StderrSink(std::ostream& err, std::string file) : m_err(err), m_file(std::move(file)) {}
+    MsgAnswer Message(std::string_view text, MsgIcon, MsgButtons) override {
+        m_err << kProgram << ": " << m_file << ": " << text << '\n';
+        shown = true;
+        return MsgAnswer::Ok;
+    }
+    bool shown = false;
+
+private:
+    std::ostream& m_err;
+    std::string m_file;
+};
+
+}  // namespace
+
+std::optional<ConvertOptions> ParseConvertArgs(const std::vector<std::string>& args,
+                                               std::string& error) {
+    ConvertOptions o;
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        bool hasValue = false;
+        if (!onlyFiles && arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
+            value = arg.substr(arg.find('=') + 1);
+            arg = arg.substr(0, arg.find('='));
+            hasValue = true;
+        }
+        auto needValue = [&](const std::string& name) -> bool {
+            if (hasValue) return true;
+            if (i + 1 >= args.size()) {
+                error = "option " + name + " needs a value";
+                return false;
+            }
+            value = args[++i];
+            return true;
+        };
+        auto intIn = [&](const std::string& name, const char* what, int lo, int hi,
+                         int& out) -> bool {
+            if (!needValue(name)) return false;
+            if (!ParseInt(value, out) || out < lo || out > hi) {
+                error = "option " + name + ": " + what + " must be an integer in " +
+                        std::to_string(lo) + ".." + std::to_string(hi) + " (got '" + value + "')";
+                return false;
+            }
+            return true;
+        };
+
+        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (!o.input.empty()) {
+                error = "only one input file can be given ('" + o.input + "' and '" + arg + "')";
+                return std::nullopt;
+            }
+            o.input = arg;
+        } else if (arg == "--") {
+            onlyFiles = true;
+        } else if (arg == "-h" || arg == "--help") {
+            o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
+        } else if (arg == "-t" || arg == "--threshold") {
+            if (!intIn(arg, "the threshold", 0, 255, o.threshold)) return std::nullopt;
+        } else if (arg == "-x") {
+            int v = 0;
+            if (!intIn(arg, "x", 0, 127, v)) return std::nullopt;
+            o.x = v;
+        } else if (arg == "-y") {
+            int v = 0;
+            if (!intIn(arg, "y", 0, 63, v)) return std::nullopt;
+            o.y = v;
+        } else if (arg == "-f" || arg == "--format") {
+            if (!needValue(arg)) return std::nullopt;
+            if (value == "c") o.form = OutputForm::C;
+            else if (value == "basic") o.form = OutputForm::Basic;
+            else if (value == "c-export") o.form = OutputForm::CExport;
+            else if (value == "basic-export") o.form = OutputForm::BasicExport;
+            else if (value == "pbm") o.form = OutputForm::Pbm;
+            else {
+                error = "option " + arg + ": the format must be one of c, basic, c-export, " +
+                        "basic-export, pbm (got '" + value + "')";
+                return std::nullopt;
+            }
+        } else if (arg == "-o" || arg == "--output") {
+            if (!needValue(arg)) return std::nullopt;
+            if (value.empty()) {
+                error = "option " + arg + " needs a file name";
+                return std::nullopt;
+            }
+            o.output = value;
+        } else {
+            error = "unknown option '" + args[i] + "'";
+            return std::nullopt;
+        }
+    }
+    if (o.input.empty() && !o.help && !o.version) {
+        error = "no input file given";
+        return std::nullopt;
+    }
+    return o;
+}
+
+int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string error;
+    const auto parsed = ParseConvertArgs(args, error);
+    if (!parsed) {
+        err << kProgram << ": " << error << "\nTry 'pictoma-convert --help' for more.\n";
+        return 2;
+    }
+    const ConvertOptions& o = *parsed;
+    if (o.help) {
+        out << kUsage;
+        return 0;
+    }
+    if (o.version) {
+        out << "pictoma-convert 1.0\n";
+        return 0;
+    }
+
+    StderrSink sink(err, o.input);
+    CBmpImage image(&sink);
+    image.SetFileName(o.input);
+    image.SetThreshold(o.threshold);
+    if (!image.Load()) {
+        if (!sink.shown) err << kProgram << ": " << image.GetLastError() << '\n';
+        return 1;
+    }
+    Picture pic(image.GetSize().width, image.GetSize().height, image.GetBits());
+
+    std::string result;
+    if (o.form == OutputForm::Pbm) {
+        result = "P4\n" + std::to_string(pic.width) + " " + std::to_string(pic.height) + "\n";
+        result.append(pic.bytes.begin(), pic.bytes.end());
+    } else {
+        if (TooLargeForScreen(pic.width, pic.height)) {
+            err << kProgram << ": " << o.input << ": " << kTooLarge << " (" << pic.width << " x "
+                << pic.height << " pixels; at most " << SCREEN_WIDTH << " x " << SCREEN_HEIGHT
+                << ")\n";
+            return 1;
+        }
+        const int x = o.x.value_or((SCREEN_WIDTH - pic.width) / 2);
+        const int y = o.y.value_or((SCREEN_HEIGHT - pic.height) / 2);
+        switch (o.form) {
+            case OutputForm::C: result = MakeSaveTextC(pic.bytes, pic.width); break;
+            case OutputForm::Basic: result = MakeSaveTextBasic(pic.bytes, pic.width); break;
+            case OutputForm::CExport:
+                result = MakeIconSourceC(pic.bytes, pic.width, pic.height, x, y);
+                break;
+            case OutputForm::BasicExport:
+                result = MakeIconSourceBasic(pic.bytes, pic.width, pic.height, x, y);
+                break;
+            case OutputForm::Pbm: break;
+        }
+    }
+
+    if (o.output.empty()) {
+        out.write(result.data(), std::streamsize(result.size()));
+        out.flush();
+        if (!out) {
+            err << kProgram << ": cannot write to standard output\n";
+            return 1;
+        }
+        return 0;
+    }
+    const std::string failure = WriteFileAtomically(o.output, result);
+    if (!failure.empty()) {
+        err << kProgram << ": " << failure << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace pictoma

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "BmpBuilder.h"
+#include "Convert.h"
+
+namespace pictoma {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bmp;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome Convert(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunConvert(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string Slurp(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// 10 x 2, 24 bits: first row only the leftmost pixel black, second row all black (the bytes
+// 0x80 0x00 0xFF 0xC0 of the worked examples).
+std::string TenByTwo() {
+    Bmp bmp(10, 2, 24);
+    bmp.pixel = [](int x, int y) { return (y == 1 || x == 0) ? 0u : 0xFFFFFFu; };
+    return test::WriteTemp("convert_10x2.bmp", bmp.Bytes());
+}
+
+TEST(Convert, EveryFormOfTheWorkedExample) {
+    const std::string in = TenByTwo();
+    struct Case { std::vector<std::string> args; std::string want; };
+    const std::vector<Case> cases = {
+        {{in}, "str[]={0x01,0x00,\r\n0xFF,0x03}"},
+        {{"-f", "basic", in}, "str0$=chr$(1)+chr$(0)\r\nstr_1$=chr$(255)+chr$(3)"},
+        {{"--format=c-export", in},
+         "char icon[]={\r\n0x01,0x00, \r\n0xFF,0x03};\r\nshow_image(59,31,10,2,icon)"},
+        {{"-f", "basic-export", "-x", "0", "-y", "63", in},
+         "icon_0$=chr$(1)+chr$(0)\r\nicon_1$=chr$(255)+chr$(3)\r\n"
+         "show_image(0,63,10,1,icon_0$)\r\nshow_image(0,64,10,1,icon_1$)\r\n"},
+        {{"-f", "pbm", in}, std::string("P4\n10 2\n\x80\x00\xFF\xC0", 12)},
+        // Threshold 255 makes white (255) black too.
+        {{"-t", "255", "-f", "pbm", in}, std::string("P4\n10 2\n\xFF\xC0\xFF\xC0", 12)},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Convert(c.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.want);
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST(Convert, UsageErrorsNameTheOptionAndItsRange) {
+    const std::string in = TenByTwo();
+    struct Case { std::vector<std::string> args; std::string part; };
+    for (const auto& c : std::vector<Case>{
+             {{"-t", "256", in}, "option -t: the threshold must be an integer in 0..255"},
+             {{"--threshold", "abc", in}, "option --threshold: the threshold must be an integer"},
+             {{"-x", "128", in}, "option -x: x must be an integer in 0..127"},
+             {{"-y", "-1", in}, "option -y: y must be an integer in 0..63"},
+             {{"-f", "png", in}, "option -f: the format must be one of"},
+             {{"-o"}, "option -o needs a value"},
+             {{"--bogus", in}, "unknown option '--bogus'"},
+             {{}, "no input file given"},
+             {{in, in}, "only one input file"},
+         }) {
+        const Outcome r = Convert(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.part), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(Convert({"--help"}).status, 0);
+}
+
+TEST(Convert, UnusableInputTooLargeAndUnwritableOutputExitOne) {
+    const std::string text = test::WriteTemp("convert_not.bmp", {'h', 'i'});
+    Outcome r = Convert({text});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pictoma-convert: " + text + ": Not a bitmap file\n");
+
+    r = Convert({"/no/such/file.bmp"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("/no/such/file.bmp"), std::string::npos);
+
+    Bmp wide(129, 64, 1);
+    wide.palette = test::GreyPalette(2);
+    const std::string big = test::WriteTemp("convert_129.bmp", wide.Bytes());
+    r = Convert({"-f", "c-export", big});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("File too large to save,please resize or crop it"), std::string::npos);
+    EXPECT_EQ(Convert({"-f", "pbm", big}).status, 0);  // PBM takes any size
+
+    const std::string dir = ::testing::TempDir() + "convert_out";
+    fs::create_directories(dir);
+    const std::string target = dir + "/" + std::string(250, 'o');
+    std::ofstream(target) << "old";
+    r = Convert({"-o", target, TenByTwo()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(target), std::string::npos);
+    EXPECT_EQ(Slurp(target), "old");
+
+    const std::string good = dir + "/icon.txt";
+    r = Convert({"--output", good, "-f", "basic", TenByTwo()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Slurp(good), "str0$=chr$(1)+chr$(0)\r\nstr_1$=chr$(255)+chr$(3)");
+}
+
+}  // namespace
+}  // namespace pictoma
