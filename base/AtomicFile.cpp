@@ -32,6 +32,10 @@ std::string Failure(const std::string& path, std::string_view what, int err) {
 #ifndef _WIN32
 
 std::string WriteFileAtomically(const std::string& path, std::string_view data) {
+    return WriteFileAtomically(path, std::span<const std::string_view>(&data, 1));
+}
+
+std::string WriteFileAtomically(const std::string& path, std::span<const std::string_view> parts) {
     if (path.empty()) return "Cannot write a file without a name";
     std::error_code ec;
     if (fs::is_directory(path, ec)) return Failure(path, "it is a folder", 0);
@@ -54,19 +58,21 @@ std::string WriteFileAtomically(const std::string& path, std::string_view data) 
     }
     ::fchmod(fd, mode);
 
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(tmpl.c_str());
-            return Failure(path, "writing failed", err);
+    for (std::string_view data : parts) {
+        const char* p = data.data();
+        std::size_t left = data.size();
+        while (left > 0) {
+            ssize_t n = ::write(fd, p, left);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                int err = errno;
+                ::close(fd);
+                ::unlink(tmpl.c_str());
+                return Failure(path, "writing failed", err);
+            }
+            p += n;
+            left -= std::size_t(n);
         }
-        p += n;
-        left -= std::size_t(n);
     }
     if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
         int err = errno;
@@ -90,13 +96,19 @@ std::string WriteFileAtomically(const std::string& path, std::string_view data) 
 #else
 
 std::string WriteFileAtomically(const std::string& path, std::string_view data) {
+    return WriteFileAtomically(path, std::span<const std::string_view>(&data, 1));
+}
+
+std::string WriteFileAtomically(const std::string& path, std::span<const std::string_view> parts) {
     if (path.empty()) return "Cannot write a file without a name";
     fs::path target = fs::u8path(path);
     fs::path tmp = target;
     tmp += ".tmp";
     std::FILE* f = _wfopen(tmp.c_str(), L"wb");
     if (!f) return Failure(path, "cannot create a file in its folder", errno);
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    bool ok = true;
+    for (std::string_view data : parts)
+        ok = ok && std::fwrite(data.data(), 1, data.size(), f) == data.size();
     ok = (std::fclose(f) == 0) && ok;
     if (!ok) {
         fs::remove(tmp);

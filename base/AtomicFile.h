@@ -1,6 +1,7 @@
 #pragma once
 // Writing a whole file so that a failure never leaves a half-written or lost target.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,7 @@ namespace pictoma {
 // `path`. Returns an empty string on success; otherwise a message that names the file and says
 // what failed, and the old file (if any) is left intact. An existing file keeps its permissions.
 std::string WriteFileAtomically(const std::string& path, std::string_view data);
+// The same for data given in parts, written one after the other.
+std::string WriteFileAtomically(const std::string& path, std::span<const std::string_view> parts);
 
 }  // namespace pictoma

@@ -171,36 +171,41 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (!sink.shown) err << kProgram << ": " << image.GetLastError() << '\n';
         return 1;
     }
-    Picture pic(image.GetSize().width, image.GetSize().height, image.GetBits());
+    const std::vector<std::uint8_t>& bits = image.GetBits();
+    const Size size = image.GetSize();
 
-    std::string result;
+    // The result in parts, so that a PBM picture is written straight from the reader's bytes.
+    std::string head, text;
+    std::string_view body;
     if (o.form == OutputForm::Pbm) {
-        result = "P4\n" + std::to_string(pic.width) + " " + std::to_string(pic.height) + "\n";
-        result.append(pic.bytes.begin(), pic.bytes.end());
+        head = "P4\n" + std::to_string(size.width) + " " + std::to_string(size.height) + "\n";
+        body = std::string_view(reinterpret_cast<const char*>(bits.data()), bits.size());
     } else {
-        if (TooLargeForScreen(pic.width, pic.height)) {
-            err << kProgram << ": " << o.input << ": " << kTooLarge << " (" << pic.width << " x "
-                << pic.height << " pixels; at most " << SCREEN_WIDTH << " x " << SCREEN_HEIGHT
-                << ")\n";
+        if (TooLargeForScreen(size.width, size.height)) {
+            err << kProgram << ": " << o.input << ": " << kTooLarge << " (" << size.width
+                << " x " << size.height << " pixels; at most " << SCREEN_WIDTH << " x "
+                << SCREEN_HEIGHT << ")\n";
             return 1;
         }
-        const int x = o.x.value_or((SCREEN_WIDTH - pic.width) / 2);
-        const int y = o.y.value_or((SCREEN_HEIGHT - pic.height) / 2);
+        const int x = o.x.value_or((SCREEN_WIDTH - size.width) / 2);
+        const int y = o.y.value_or((SCREEN_HEIGHT - size.height) / 2);
         switch (o.form) {
-            case OutputForm::C: result = MakeSaveTextC(pic.bytes, pic.width); break;
-            case OutputForm::Basic: result = MakeSaveTextBasic(pic.bytes, pic.width); break;
+            case OutputForm::C: text = MakeSaveTextC(bits, size.width); break;
+            case OutputForm::Basic: text = MakeSaveTextBasic(bits, size.width); break;
             case OutputForm::CExport:
-                result = MakeIconSourceC(pic.bytes, pic.width, pic.height, x, y);
+                text = MakeIconSourceC(bits, size.width, size.height, x, y);
                 break;
             case OutputForm::BasicExport:
-                result = MakeIconSourceBasic(pic.bytes, pic.width, pic.height, x, y);
+                text = MakeIconSourceBasic(bits, size.width, size.height, x, y);
                 break;
             case OutputForm::Pbm: break;
         }
+        body = text;
     }
+    const std::string_view parts[] = {head, body};
 
     if (o.output.empty()) {
-        out.write(result.data(), std::streamsize(result.size()));
+        for (std::string_view part : parts) out.write(part.data(), std::streamsize(part.size()));
         out.flush();
         if (!out) {
             err << kProgram << ": cannot write to standard output\n";
@@ -208,7 +213,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         }
         return 0;
     }
-    const std::string failure = WriteFileAtomically(o.output, result);
+    const std::string failure = WriteFileAtomically(o.output, parts);
     if (!failure.empty()) {
         err << kProgram << ": " << failure << '\n';
         return 1;
