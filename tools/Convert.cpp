@@ -117,11 +117,16 @@ std::optional<ConvertOptions> ParseConvertArgs(const std::vector<std::string>& a
             o.y = v;
         } else if (arg == "-f" || arg == "--format") {
             if (!needValue(arg)) return std::nullopt;
-            if (value == "c") o.form = OutputForm::C;
-            else if (value == "basic") o.form = OutputForm::Basic;
-            else if (value == "c-export") o.form = OutputForm::CExport;
-            else if (value == "basic-export") o.form = OutputForm::BasicExport;
-            else if (value == "pbm") o.form = OutputForm::Pbm;
+            if (value == "c")
+                o.form = OutputForm::C;
+            else if (value == "basic")
+                o.form = OutputForm::Basic;
+            else if (value == "c-export")
+                o.form = OutputForm::CExport;
+            else if (value == "basic-export")
+                o.form = OutputForm::BasicExport;
+            else if (value == "pbm")
+                o.form = OutputForm::Pbm;
             else {
                 error = "option " + arg + ": the format must be one of c, basic, c-export, " +
                         "basic-export, pbm (got '" + value + "')";
@@ -182,30 +187,36 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         body = std::string_view(reinterpret_cast<const char*>(bits.data()), bits.size());
     } else {
         if (TooLargeForScreen(size.width, size.height)) {
-            err << kProgram << ": " << o.input << ": " << kTooLarge << " (" << size.width
-                << " x " << size.height << " pixels; at most " << SCREEN_WIDTH << " x "
-                << SCREEN_HEIGHT << ")\n";
+            err << kProgram << ": " << o.input << ": " << kTooLarge << " (" << size.width << " x "
+                << size.height << " pixels; at most " << SCREEN_WIDTH << " x " << SCREEN_HEIGHT
+                << ")\n";
             return 1;
         }
         const int x = o.x.value_or((SCREEN_WIDTH - size.width) / 2);
         const int y = o.y.value_or((SCREEN_HEIGHT - size.height) / 2);
         switch (o.form) {
-            case OutputForm::C: text = MakeSaveTextC(bits, size.width); break;
-            case OutputForm::Basic: text = MakeSaveTextBasic(bits, size.width); break;
+            case OutputForm::C:
+                text = MakeSaveTextC(bits, size.width);
+                break;
+            case OutputForm::Basic:
+                text = MakeSaveTextBasic(bits, size.width);
+                break;
             case OutputForm::CExport:
                 text = MakeIconSourceC(bits, size.width, size.height, x, y);
                 break;
             case OutputForm::BasicExport:
                 text = MakeIconSourceBasic(bits, size.width, size.height, x, y);
                 break;
-            case OutputForm::Pbm: break;
+            case OutputForm::Pbm:
+                break;
         }
         body = text;
     }
     const std::string_view parts[] = {head, body};
 
     if (o.output.empty()) {
-        for (std::string_view part : parts) out.write(part.data(), std::streamsize(part.size()));
+        for (std::string_view part : parts)
+            out.write(part.data(), std::streamsize(part.size()));
         out.flush();
         if (!out) {
             err << kProgram << ": cannot write to standard output\n";

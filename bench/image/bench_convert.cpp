@@ -51,7 +51,8 @@ std::string MakeFile(int bits) {
     std::mt19937 rng(12345);
     std::vector<std::uint8_t> r(row);
     for (int y = 0; y < kSide; ++y) {
-        for (auto& b : r) b = std::uint8_t(rng());
+        for (auto& b : r)
+            b = std::uint8_t(rng());
         std::fwrite(r.data(), 1, r.size(), f);
     }
     std::fclose(f);

@@ -41,7 +41,10 @@ std::string TenByTwo() {
 
 TEST(Convert, EveryFormOfTheWorkedExample) {
     const std::string in = TenByTwo();
-    struct Case { std::vector<std::string> args; std::string want; };
+    struct Case {
+        std::vector<std::string> args;
+        std::string want;
+    };
     const std::vector<Case> cases = {
         {{in}, "str[]={0x01,0x00,\r\n0xFF,0x03}"},
         {{"-f", "basic", in}, "str0$=chr$(1)+chr$(0)\r\nstr_1$=chr$(255)+chr$(3)"},
@@ -64,7 +67,10 @@ TEST(Convert, EveryFormOfTheWorkedExample) {
 
 TEST(Convert, UsageErrorsNameTheOptionAndItsRange) {
     const std::string in = TenByTwo();
-    struct Case { std::vector<std::string> args; std::string part; };
+    struct Case {
+        std::vector<std::string> args;
+        std::string part;
+    };
     for (const auto& c : std::vector<Case>{
              {{"-t", "256", in}, "option -t: the threshold must be an integer in 0..255"},
              {{"--threshold", "abc", in}, "option --threshold: the threshold must be an integer"},
