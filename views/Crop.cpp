@@ -1,0 +1,60 @@
+#include "Crop.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace pictoma {
+
+std::optional<CropCut> CropCutOf(Size picture, ViewPoint a, ViewPoint b) {
+    const int bpr = mono::BytesPerRow(std::max(picture.width, 0));
+    const int height = std::max(picture.height, 0);
+    if (bpr == 0 || height == 0) return std::nullopt;
+
+    // Keeping the corners within [origin, origin + 8 * bpr] across and [origin, origin + height]
+    // down changes no cut (the far ends are limited below anyway) and keeps the arithmetic small.
+    const auto across = [&](int x) {
+        return std::clamp(x, SELECTION_ORIGIN, SELECTION_ORIGIN + mono::FirstColumnOf(bpr)) -
+               SELECTION_ORIGIN;
+    };
+    const auto down = [&](int y) {
+        return std::clamp(y, SELECTION_ORIGIN, SELECTION_ORIGIN + height) - SELECTION_ORIGIN;
+    };
+    const int ax = across(a.x), bx = across(b.x), ay = down(a.y), by = down(b.y);
+    const int left = std::min(ax, bx), right = std::max(ax, bx);
+    const int top = std::min(ay, by), bottom = std::max(ay, by);
+
+    CropCut cut;
+    cut.firstByteColumn = mono::ByteColumnOf(left);
+    // The right corner's column plus 7: a selection whose right edge falls inside a byte column
+    // still takes that whole column, so the cut can be one byte column wider than the selection.
+    cut.lastByteColumn = std::min(mono::ByteColumnOf(right + 7), bpr - 1);
+    cut.firstRow = top;
+    cut.lastRow = std::min(bottom, height - 1);
+    if (cut.firstByteColumn > cut.lastByteColumn || cut.firstRow > cut.lastRow) return std::nullopt;
+    return cut;
+}
+
+bool Crop(Picture& picture, ViewPoint a, ViewPoint b) {
+    const int bpr = picture.BytesPerRow();
+    if (bpr <= 0) return false;
+    const int rows = int(std::min<std::size_t>(std::size_t(std::max(picture.height, 0)),
+                                               picture.bytes.size() / std::size_t(bpr)));
+    const std::optional<CropCut> cut = CropCutOf({picture.width, rows}, a, b);
+    if (!cut) return false;
+
+    const Size size = cut->CutSize();
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(mono::ByteCount(size.width, size.height));
+    for (int row = cut->firstRow; row <= cut->lastRow; ++row) {
+        const auto rowStart = picture.bytes.begin() + std::ptrdiff_t(row) * bpr;
+        bytes.insert(bytes.end(), rowStart + cut->firstByteColumn,
+                     rowStart + cut->lastByteColumn + 1);
+    }
+    picture = Picture(size.width, size.height, std::move(bytes));
+    return true;
+}
+
+}  // namespace pictoma
