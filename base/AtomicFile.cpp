@@ -42,7 +42,10 @@ std::string WriteFileAtomically(const std::string& path, std::span<const std::st
 
     fs::path target(path);
     fs::path dir = target.parent_path();
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string name = target.filename().string();
+    name.insert(0, 1, '.');
+    name += ".XXXXXX";
+    std::string tmpl = (dir / name).string();
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return Failure(path, "cannot create a file in its folder", errno);
 

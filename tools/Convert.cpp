@@ -5,7 +5,9 @@
 
 #include "AtomicFile.h"
 #include "BmpImage.h"
+#include "Crop.h"
 #include "IconSource.h"
+#include "Resize.h"
 #include "SourceText.h"
 
 namespace pictoma {
@@ -26,6 +28,10 @@ constexpr const char* kUsage =
     "                      with show_image), pbm (binary PBM, any size); default c\n"
     "  -x N, -y N          screen position for the export forms, x 0..127, y 0..63;\n"
     "                      default: the picture centred on the 128 x 64 screen\n"
+    "      --crop L,T,R,B  crop as the editor does for a selection dragged from corner (L, T)\n"
+    "                      to corner (R, B), in pixels: 0 <= L, R <= width, 0 <= T, B <= height,\n"
+    "                      |R - L| >= 8; whole bytes of 8 pixels across are kept\n"
+    "      --resize WxH    resize as the editor does, after the crop: 8 <= W <= 128, 1 <= H <= 64\n"
     "  -o, --output FILE   write to FILE (replaced only once everything was written);\n"
     "                      default: standard output\n"
     "  -h, --help          show this help\n"
@@ -132,6 +138,22 @@ std::optional<ConvertOptions> ParseConvertArgs(const std::vector<std::string>& a
                         "basic-export, pbm (got '" + value + "')";
                 return std::nullopt;
             }
+        } else if (arg == "--crop") {
+            if (!needValue(arg)) return std::nullopt;
+            auto parsed = ParseCropArg(value);
+            if (!parsed) {
+                error = parsed.error;
+                return std::nullopt;
+            }
+            o.crop = parsed.value;
+        } else if (arg == "--resize") {
+            if (!needValue(arg)) return std::nullopt;
+            auto parsed = ParseResizeArg(value);
+            if (!parsed) {
+                error = parsed.error;
+                return std::nullopt;
+            }
+            o.resize = parsed.value;
         } else if (arg == "-o" || arg == "--output") {
             if (!needValue(arg)) return std::nullopt;
             if (value.empty()) {
@@ -176,8 +198,23 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (!sink.shown) err << kProgram << ": " << image.GetLastError() << '\n';
         return 1;
     }
-    const std::vector<std::uint8_t>& bits = image.GetBits();
-    const Size size = image.GetSize();
+    std::span<const std::uint8_t> bits = image.GetBits();
+    Size size = image.GetSize();
+    Picture edited;
+    if (o.crop || o.resize) {
+        edited = Picture(size.width, size.height, image.GetBits());
+        if (o.crop) {
+            const std::string bad = CheckCropArg(*o.crop, size);
+            if (!bad.empty()) {
+                err << kProgram << ": " << bad << "\n";
+                return 2;
+            }
+            Crop(edited, o.crop->Start(), o.crop->End());
+        }
+        if (o.resize) edited = Resize(edited, *o.resize);
+        bits = edited.bytes;
+        size = {edited.width, edited.height};
+    }
 
     // The result in parts, so that a PBM picture is written straight from the reader's bytes.
     std::string head, text;

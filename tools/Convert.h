@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "CropResizeArgs.h"
+
 namespace pictoma {
 
 enum class OutputForm { C, Basic, CExport, BasicExport, Pbm };
@@ -16,7 +18,9 @@ struct ConvertOptions {
     std::string output;  // empty: standard output
     int threshold = 125;
     OutputForm form = OutputForm::C;
-    std::optional<int> x, y;  // export position; default centred on the screen
+    std::optional<int> x, y;       // export position; default centred on the screen
+    std::optional<CropArgs> crop;  // applied after the conversion, then the resize
+    std::optional<Size> resize;
     bool help = false;
     bool version = false;
 };

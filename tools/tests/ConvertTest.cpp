@@ -124,5 +124,38 @@ TEST(Convert, UnusableInputTooLargeAndUnwritableOutputExitOne) {
     EXPECT_EQ(Slurp(good), "str0$=chr$(1)+chr$(0)\r\nstr_1$=chr$(255)+chr$(3)");
 }
 
+TEST(Convert, CropThenResize) {
+    // 128 x 64, all black: --crop 0,0,8,10 keeps byte columns 0..1 and rows 0..10.
+    Bmp screen(128, 64, 1);
+    screen.palette = test::GreyPalette(2);
+    const std::string in = test::WriteTemp("convert_screen.bmp", screen.Bytes());
+    Outcome r = Convert({"--crop", "0,0,8,10", "-f", "pbm", in});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "P4\n16 11\n" + std::string(22, '\xFF'));
+    // Corners in either order; then the resize to 8 x 2.
+    r = Convert({"--crop", "8,10,0,0", "--resize", "8x2", "-f", "pbm", in});
+    EXPECT_EQ(r.out, "P4\n8 2\n\xFF\xFF");
+    r = Convert({"--resize=128x64", "-f", "c-export", TenByTwo()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("show_image(0,0,128,64,icon)"), std::string::npos);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string part;
+    };
+    for (const auto& c : std::vector<Case>{
+             {{"--crop", "0,0,4,10", in}, "--crop: the selection must be at least 8"},
+             {{"--crop", "0,0,129,10", in}, "--crop: L and R must lie between 0 and 128"},
+             {{"--crop", "0,64,8,64", in}, "holds no row"},
+             {{"--crop", "1,2,3", in}, "--crop: expected L,T,R,B"},
+             {{"--resize", "7x10", in}, "--resize"},
+             {{"--resize", "8x65", in}, "--resize"},
+         }) {
+        r = Convert(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.part), std::string::npos) << r.err;
+    }
+}
+
 }  // namespace
 }  // namespace pictoma
