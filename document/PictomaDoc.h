@@ -1,0 +1,128 @@
+#pragma once
+// The editor's one document: the source picture read from a bitmap file, the working picture the
+// views show and edit, the drawing tool and the threshold, and the commands on the whole picture
+// (Save, Export, Reset, the threshold commands, Pen and Rubber) with their enable/check rules.
+// Qt-free: dialogs and message boxes go through DocumentHost, the views through ViewBase.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "BmpImage.h"
+#include "Document.h"
+#include "DocumentHost.h"
+
+namespace pictoma {
+
+// The document's messages (the program's string table, ids 61191 and 61192).
+inline constexpr const char* kMsgFileTooLarge = "File too large to save,please resize or crop it";
+inline constexpr const char* kMsgChangesWillBeLost = "All the change will lose,\n    are you sure?";
+
+// The save dialog's filter entries: entry 1 writes the C form, entry 2 the BASIC form.
+inline constexpr const char* kSaveFilterC = "C语言格式(*.txt)";
+inline constexpr const char* kSaveFilterBasic = "Basic格式(*.txt)";
+inline constexpr const char* kSaveFilterPattern = "*.txt";
+
+// The size New offers, and the blank picture of the program's first New.
+constexpr int kNewPictureSide = 64;
+
+// The two kinds of view the document repaints pixel by pixel.
+enum class DocViewKind { Canvas, Preview };
+
+// A view of CPictomaDoc that the document knows by kind; any other ViewBase is left alone by
+// InvalidatePixel and the focus move.
+class PictomaViewBase : public ViewBase {
+public:
+    virtual DocViewKind Kind() const = 0;
+};
+
+class CPictomaDoc : public DocumentBase {
+public:
+    // `host` must outlive the document.
+    explicit CPictomaDoc(DocumentHost& host);
+
+    // Reading a document through a file archive does nothing: the bitmap is read by m_image.
+    void Serialize(std::istream& in) override;
+    // New: a blank picture (64 x 64 the first time, otherwise the size chosen in the size dialog;
+    // Cancel keeps the picture). Always true.
+    bool OnNewDocument() override;
+    // Open: reads `path` at threshold 125 and takes its picture (an unusable file keeps the
+    // previous one), warns when it is too large for the screen and focuses the preview. False,
+    // with the document unchanged, when the file cannot be read.
+    bool OnOpenDocument(const std::string& path) override;
+
+    // Marks the areas of pixel (x, y), 0-based, for repaint in every canvas and preview view.
+    void InvalidatePixel(int x, int y);
+    // Replaces the working picture (Crop, Resize) and updates all views; sets m_bEdited. False,
+    // with nothing changed, when `bytes` does not hold exactly a width x height picture.
+    bool ReplacePicture(std::vector<std::uint8_t> bytes, int width, int height);
+
+    // The threshold of the source picture.
+    int GetThreshold() const { return m_image.GetThreshold(); }
+    // True when the working picture is larger than the terminal's screen.
+    bool TooLarge() const { return TooLargeForScreen(m_nWidth, m_nHeight); }
+
+    // Command handlers.
+    void OnFileSave();
+    void OnFileExport();
+    void OnEditReset();
+    void OnThresholdIncrease();
+    void OnThresholdDecrease();
+    void OnThresholdSet();
+    void OnToolPen();
+    void OnToolRubber();
+    // Writes the picture as C or BASIC text to `path`; false, after a message naming the file,
+    // when it could not be written (an existing file is then left as it was).
+    bool SaveAsC(const std::string& path);
+    bool SaveAsBasic(const std::string& path);
+
+    // Update rules.
+    void OnUpdateThresholdIncrease(CommandUi& ui);
+    void OnUpdateThresholdDecrease(CommandUi& ui);
+    void OnUpdateThresholdSet(CommandUi& ui);
+    void OnUpdateToolPen(CommandUi& ui);
+    void OnUpdateToolRubber(CommandUi& ui);
+
+private:
+    // Passes the image's messages on to the host and notes that one was shown.
+    class ImageMessages : public MessageSink {
+    public:
+        explicit ImageMessages(DocumentHost& host) : m_host(host) {}
+        MsgAnswer Message(std::string_view text, MsgIcon icon, MsgButtons buttons) override {
+            ++m_shown;
+            return m_host.Message(text, icon, buttons);
+        }
+        int Shown() const { return m_shown; }
+
+    private:
+        DocumentHost& m_host;
+        int m_shown = 0;
+    };
+
+    DocumentHost& m_host;
+    ImageMessages m_imageMessages;
+
+public:
+    // The state the views read and write; m_pixels always holds exactly
+    // mono::ByteCount(m_nWidth, m_nHeight) bytes.
+    CBmpImage m_image;
+    bool m_bEdited = false;
+    bool m_bPen = true;
+    std::vector<std::uint8_t> m_pixels;
+    int m_nWidth = 40;
+    int m_nHeight = 40;
+    bool m_bFromFile = false;
+    std::string m_strBmpFile;
+
+private:
+    // Loads m_image; when it fails without a message of its own, tells the user why.
+    bool LoadImage();
+    void CopyFromImage();
+    void WarnAndFocusPreview();
+    void Reconvert(int threshold);
+    bool AskToDropEdits();
+    bool RefuseTooLarge();
+    bool WriteText(const std::string& path, const std::string& text);
+};
+
+}  // namespace pictoma
