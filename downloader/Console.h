@@ -1,0 +1,45 @@
+#pragma once
+// Console mode: the run without any window, for scripts and machines without a display. Messages
+// and progress go to standard error, the retry question is answered from standard input.
+
+#include <iosfwd>
+#include <string>
+
+#include "Program.h"
+
+namespace vantrel {
+
+// True when the run must not open windows: VANTREL_CONSOLE is "1", or (on systems with X11 or
+// Wayland) neither DISPLAY nor WAYLAND_DISPLAY is set.
+bool UseConsole();
+
+// How to call the program, for a console run without a file.
+std::string Usage();
+
+// True for the answers that mean Yes: "y" or "yes" in any case, blanks around ignored.
+bool IsYes(std::string_view answer);
+
+class ConsoleHost final : public Host {
+public:
+    // `terminal`: `err` is a terminal, so the progress bar is redrawn in place.
+    ConsoleHost(std::ostream& err, std::istream& in, bool terminal)
+        : err_(err), in_(in), terminal_(terminal) {}
+
+    MsgAnswer Message(std::string_view text, std::string_view title, MsgIcon icon,
+                      MsgButtons buttons) override;
+    void Open() override;
+    void SetPosition(int percent) override;
+    void Close() override;
+    std::optional<std::string> ChooseFile(const std::string& initialDir) override;
+    std::optional<LinkSettings> AskLinkSettings(const LinkSettings& link) override;
+
+private:
+    void DrawBar(int percent);
+    std::ostream& err_;
+    std::istream& in_;
+    bool terminal_;
+    bool barShown_ = false;
+    int lastPercent_ = -1;
+};
+
+}  // namespace vantrel

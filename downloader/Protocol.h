@@ -1,0 +1,100 @@
+#pragma once
+// The download protocol: a handshake, one checksummed record per line of the lookup file and an
+// end frame, each answered by the terminal with "ACK" and CR; plus opening the port and bringing
+// an infrared transceiver on it to the chosen rate.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "Link.h"
+
+namespace vantrel {
+
+inline constexpr std::string_view kTitleFile = "Vantrel File";
+inline constexpr std::string_view kTitleError = "Error";
+
+inline constexpr std::string_view kMsgCantOpenPort = "Can't open the COM port!";
+inline constexpr std::string_view kMsgCantSetState = "Failed to set communication state";
+inline constexpr std::string_view kMsgCantSetIr = "Can't set the IR device !!!";
+inline constexpr std::string_view kMsgNotReady = "Terminal is not ready!";
+inline constexpr std::string_view kMsgDownloadError = "Error on downloading!";
+inline constexpr std::string_view kMsgComplete = "Downloaded completely!";
+
+inline constexpr std::uint8_t kCr = 0x0D;
+inline constexpr std::uint8_t kLf = 0x0A;
+
+// The longest line a record carries; the record adds two checksum bytes and a CR.
+inline constexpr std::size_t kMaxLineBytes = 253;
+inline constexpr std::size_t kRecordBufferSize = 256;
+// The lookup file is read in blocks of this size.
+inline constexpr std::size_t kFileBlockSize = 128;
+
+inline constexpr std::array<std::uint8_t, 7> kHandshakeFrame = {'P', 'D', 'B', '1', kCr, 0x00, kCr};
+inline constexpr std::array<std::uint8_t, 5> kEndFrame = {'O', 'V', 'E', 'R', kCr};
+
+// Longest time one exchange waits for its reply, and the pause between transceiver steps.
+inline constexpr std::uint32_t kReplyLimitMs = 3000;
+inline constexpr std::uint32_t kPauseMs = 100;
+
+inline constexpr int kHandshakeTries = 3;
+inline constexpr int kFrameTransmissions = 4;
+
+// The transceiver's control bytes and the rates it is probed at, in order.
+inline constexpr std::uint8_t kIrProbe = 0x0F;
+inline constexpr std::uint8_t kIrSelect = 0x07;
+inline constexpr std::uint8_t kIrCommit = 'Q';
+inline constexpr std::array<std::uint32_t, 5> kIrProbeRates = {9600, 38400, 115200, 57600, 19200};
+
+// The transceiver's speed code of a rate index ('6' for 115200 down to '2' for 9600); any index
+// outside 0..3 gives '2', matching RateForIndex.
+constexpr std::uint8_t IrSpeedCode(int rateIndex) {
+    return rateIndex >= 0 && rateIndex < 4 ? std::uint8_t('6' - rateIndex) : std::uint8_t('2');
+}
+
+// The 16-bit checksum field of a record: the unsigned sum of the line's bytes, big-endian, with a
+// byte of 0x0D sent as 0x0E so that only the final CR ends the frame.
+std::array<std::uint8_t, 2> ChecksumBytes(std::uint16_t sum);
+
+// The data record of one line (the bytes without LF and without the ending CR): the line, the
+// checksum field and a CR. `line` must be at most kMaxLineBytes long; longer lines give an empty
+// result.
+std::string MakeRecord(std::string_view line);
+
+// True when a reply (already without its final CR) is exactly "ACK".
+bool IsAck(std::string_view reply);
+
+// Sends `frame` and collects the reply: reads of up to 3 bytes until at least 10 bytes came, a
+// read delivered bytes ending in CR, the port failed, or more than 3000 ms passed. Returns the
+// bytes collected, without a final CR. Blocks while it waits; never spins.
+std::string Exchange(SerialPort& port, Clock& clock, std::span<const std::uint8_t> frame);
+
+// Pauses for at least 100 ms by `clock`.
+void Pause(Clock& clock);
+
+// The user-visible name of a port index: "COM1" for 0.
+std::string PortName(int portIndex);
+
+// Opens the port of `portIndex` and asks for its queue sizes. On failure shows "Can't open the
+// COM port!" and returns null.
+std::unique_ptr<SerialPort> OpenPort(int portIndex, PortOpener& opener, UserSide& user);
+
+// Sets the port to the rate of `rateIndex`, 8N1: directly (DTR and RTS off), or with `infrared`
+// through the transceiver's set-up (DTR and RTS on). False after its message when the
+// transceiver does not answer or the port refuses the configuration.
+bool ConfigurePort(SerialPort& port, int rateIndex, bool infrared, Clock& clock, UserSide& user);
+
+// One attempt to send the whole file: handshake, one record per line, end frame. True after
+// "Downloaded completely!"; false after the message of the failure, with the file back at its
+// start. `progress` is opened only once the terminal answered the handshake.
+bool DownloadOnce(SerialPort& port, LookupFile& file, ProgressSink& progress, Clock& clock,
+                  UserSide& user);
+
+// Discards the bytes received and not read.
+void PurgeInput(SerialPort& port);
+
+}  // namespace vantrel

@@ -1,0 +1,128 @@
+#include "QtHost.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+
+#include "CommPropertiesDlg.h"
+#include "ProgressDlg.h"
+
+namespace vantrel {
+
+namespace {
+
+QString FromLocal(std::string_view s) {
+    return QString::fromLocal8Bit(s.data(), qsizetype(s.size()));
+}
+
+QMessageBox::Icon BoxIcon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case MsgIcon::Stop:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// A hand-held terminal with a download arrow, in colours of the 16-colour palette.
+QPixmap DrawIcon(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    const double s = size / 16.0;
+    p.scale(s, s);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x80, 0x80, 0x80));
+    p.drawRect(QRectF(3, 1, 10, 14));
+    p.setBrush(QColor(0x00, 0x80, 0x00));
+    p.drawRect(QRectF(4, 2, 8, 6));
+    p.setBrush(QColor(0xC0, 0xC0, 0xC0));
+    for (int row = 0; row < 2; ++row) {
+        for (int col = 0; col < 3; ++col)
+            p.drawRect(QRectF(4 + col * 3, 10 + row * 2.5, 2, 1.5));
+    }
+    p.setBrush(QColor(0xFF, 0xFF, 0x00));
+    const QPointF arrow[] = {{6.5, 3}, {9.5, 3}, {9.5, 5}, {11, 5}, {8, 7.5}, {5, 5}, {6.5, 5}};
+    p.drawPolygon(arrow, 7);
+    return pixmap;
+}
+
+}  // namespace
+
+QIcon LookupIcon() {
+    QIcon icon;
+    icon.addPixmap(DrawIcon(16));
+    icon.addPixmap(DrawIcon(32));
+    return icon;
+}
+
+QStringList LookupFileFilters() {
+#ifdef _WIN32
+    return {"Lookup data files {*.TXT} (*.TXT)", "All files {*.*} (*.*)"};
+#else
+    return {"Lookup data files {*.TXT} (*.TXT *.txt *.Txt)", "All files {*.*} (*)"};
+#endif
+}
+
+QtHost::QtHost() = default;
+QtHost::~QtHost() = default;
+
+MsgAnswer QtHost::Message(std::string_view text, std::string_view title, MsgIcon icon,
+                          MsgButtons buttons) {
+    QMessageBox box(
+        BoxIcon(icon), FromLocal(title), FromLocal(text),
+        buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return MsgAnswer::Yes;
+        case QMessageBox::No:
+            return MsgAnswer::No;
+        default:
+            return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+}
+
+void QtHost::Open() {
+    progress_ = std::make_unique<ProgressDlg>();
+    progress_->setWindowIcon(LookupIcon());
+    progress_->show();
+    progress_->SetPosition(0);
+}
+
+void QtHost::SetPosition(int percent) {
+    if (progress_) progress_->SetPosition(percent);
+}
+
+void QtHost::Close() {
+    progress_.reset();
+}
+
+std::optional<std::string> QtHost::ChooseFile(const std::string& initialDir) {
+    QFileDialog dialog(nullptr);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The list shows the filters' own names; the patterns behind them stay hidden.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(LookupFileFilters());
+    dialog.selectNameFilter(LookupFileFilters().front());
+    dialog.setDirectory(FromLocal(initialDir));
+    dialog.setDefaultSuffix("TXT");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+std::optional<LinkSettings> QtHost::AskLinkSettings(const LinkSettings& link) {
+    return CommPropertiesDlg::Ask(link, QApplication::focusWidget());
+}
+
+}  // namespace vantrel

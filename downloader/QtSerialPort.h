@@ -1,0 +1,42 @@
+#pragma once
+// The serial port on a real device, through Qt SerialPort, used without an event loop: every
+// operation blocks for at most its own time limit.
+
+#include <QSerialPort>
+#include <memory>
+
+#include "Link.h"
+
+namespace vantrel {
+
+class QtSerialPort final : public SerialPort {
+public:
+    // Opens `device` exclusively for reading and writing and puts its line in raw mode; null when
+    // it does not exist, is in use or is no serial line.
+    static std::unique_ptr<QtSerialPort> Open(const QString& device);
+    ~QtSerialPort() override;
+
+    void SetQueueSizes(int input, int output) override;
+    bool ApplyConfig(const PortConfig& config) override;
+    void ApplyTimeouts(const PortTimeouts& timeouts) override;
+    void Write(std::span<const std::uint8_t> bytes) override;
+    void WaitForInput(std::uint32_t ms) override;
+    std::optional<std::size_t> Read(std::span<std::uint8_t> into) override;
+    void PurgeInput() override;
+
+private:
+    QtSerialPort() = default;
+    // True when the last operation left an error that means the device is unusable.
+    bool Failed() const;
+
+    QSerialPort port_;
+    PortTimeouts timeouts_ = kPortTimeouts;
+};
+
+// Opens "COM1".."COM6" on the devices DeviceForPort names.
+class QtPortOpener final : public PortOpener {
+public:
+    std::unique_ptr<SerialPort> Open(std::string_view name) override;
+};
+
+}  // namespace vantrel
