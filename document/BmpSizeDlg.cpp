@@ -54,18 +54,18 @@ void CBmpSizeDlg::OnInitDialog() {
     WriteIntField(*m_editWidth, m_nWidth);
     m_spinHeight->SetBuddy(m_editHeight);
     m_spinWidth->SetBuddy(m_editWidth);
-    m_spinWidth->SetRange(kSizeMinWidth, kSizeMaxWidth);
-    m_spinHeight->SetRange(kSizeMinHeight, kSizeMaxHeight);
+    m_spinWidth->SetRange(MIN_SIZE_WIDTH, MAX_SIZE_WIDTH);
+    m_spinHeight->SetRange(MIN_SIZE_HEIGHT, MAX_SIZE_HEIGHT);
     m_editWidth->setFocus(Qt::TabFocusReason);
     m_editWidth->selectAll();
 }
 
 void CBmpSizeDlg::accept() {
     const std::optional<int> height =
-        ReadIntField(*m_editHeight, kSizeMinHeight, kSizeMaxHeight, *m_messages);
+        ReadIntField(*m_editHeight, MIN_SIZE_HEIGHT, MAX_SIZE_HEIGHT, *m_messages);
     if (!height) return;
     const std::optional<int> width =
-        ReadIntField(*m_editWidth, kSizeMinWidth, kSizeMaxWidth, *m_messages);
+        ReadIntField(*m_editWidth, MIN_SIZE_WIDTH, MAX_SIZE_WIDTH, *m_messages);
     if (!width) return;
     m_nHeight = *height;
     m_nWidth = *width;

@@ -1,21 +1,16 @@
 #pragma once
-// The size dialog of New and Resize: a width of 8..128 and a height of 1..64 pixels. The caller
-// presets m_nWidth and m_nHeight and reads them after OK.
+// The size dialog of New and Resize: a width and a height within the limits of SizeLimits.h (8..128
+// and 1..64 pixels). The caller presets m_nWidth and m_nHeight and reads them after OK.
 
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "MessageBoxQt.h"
+#include "SizeLimits.h"
 #include "UpDownControl.h"
 
 namespace pictoma {
-
-// The sizes the dialog accepts.
-constexpr int kSizeMinWidth = 8;
-constexpr int kSizeMaxWidth = 128;
-constexpr int kSizeMinHeight = 1;
-constexpr int kSizeMaxHeight = 64;
 
 class CBmpSizeDlg : public QDialog {
     Q_OBJECT

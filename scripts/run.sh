@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Builds the project (installing what is missing) and converts the shipped sample bitmap to its C form.
+# Builds the editor (installing what is missing) and starts it on the shipped sample bitmap, or on
+# the files given. Without a display it shows the sample's C form through pictoma-convert instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target pictoma-convert
-./build/tools/pictoma-convert "$@" samples/sample.bmp
+cmake --build build --target pictoma pictoma-convert
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: printing the sample's C form with pictoma-convert instead of starting the editor." >&2
+    exec ./build/tools/pictoma-convert samples/sample.bmp
+fi
+exec ./build/shell/pictoma "${@:-samples/sample.bmp}"
