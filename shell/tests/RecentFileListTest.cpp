@@ -35,11 +35,11 @@ TEST(RecentFileList, AssignSkipsEmptyAndRepeatedEntries) {
 TEST(RecentFileList, MenuTextNumbersTheEntryAndEscapesAmpersands) {
     RecentFileList list(4);
     list.Add("/home/u/other/R&D.bmp");
-    list.Add("/home/u/work/sample.bmp");
-    EXPECT_EQ(list.MenuText(0, "/home/u/work"), "&1 sample.bmp");
-    EXPECT_EQ(list.MenuText(0, "/home/u/work/"), "&1 sample.bmp");
-    EXPECT_EQ(list.MenuText(1, "/home/u/work"), "&2 /home/u/other/R&&D.bmp");
-    EXPECT_EQ(list.MenuText(2, "/home/u/work"), "");
+    list.Add("/home/u/pics/sample.bmp");
+    EXPECT_EQ(list.MenuText(0, "/home/u/pics"), "&1 sample.bmp");
+    EXPECT_EQ(list.MenuText(0, "/home/u/pics/"), "&1 sample.bmp");
+    EXPECT_EQ(list.MenuText(1, "/home/u/pics"), "&2 /home/u/other/R&&D.bmp");
+    EXPECT_EQ(list.MenuText(2, "/home/u/pics"), "");
 }
 
 TEST(RecentFileList, LongPathsKeepTheRootAndTheTrailingFolders) {
