@@ -27,8 +27,9 @@ def colour(x, y):
             r, g, b = 0, 0, 0  # eyes
     if 10 <= math.hypot(x - cx, y - 22) <= 12 and y > 27:
         r, g, b = 160, 0, 0  # a red smile (brightness 51)
-    # A grey bar chart on the right: bars of brightness 100, 125, 150, 175.
-    for i, grey in enumerate((100, 125, 150, 175)):
+    # A grey bar chart on the right: bars of brightness 100, 126, 150, 175 (the second turns
+    # black with one Increase Threshold from the default 125).
+    for i, grey in enumerate((100, 126, 150, 175)):
         left = 60 + i * 8
         if left <= x < left + 6 and 40 - (i + 2) * 6 <= y < 40:
             r, g, b = grey, grey, grey
