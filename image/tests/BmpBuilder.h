@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace pictoma::test {
 
 struct Bmp {
@@ -130,9 +132,10 @@ inline std::vector<std::array<std::uint8_t, 4>> GreyPalette(int n) {
     return p;
 }
 
-// Writes bytes to a file and returns its path (under the test's temporary folder).
+// Writes bytes to a file and returns its path: under the test's temporary folder, with the process
+// id in the name, since CTest runs the cases of one executable as parallel processes.
 inline std::string WriteTemp(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::string path = ::testing::TempDir() + name;
+    std::string path = ::testing::TempDir() + std::to_string(::getpid()) + "_" + name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "BmpBuilder.h"
 #include "Convert.h"
 
@@ -108,7 +110,7 @@ TEST(Convert, UnusableInputTooLargeAndUnwritableOutputExitOne) {
     EXPECT_NE(r.err.find("File too large to save,please resize or crop it"), std::string::npos);
     EXPECT_EQ(Convert({"-f", "pbm", big}).status, 0);  // PBM takes any size
 
-    const std::string dir = ::testing::TempDir() + "convert_out";
+    const std::string dir = ::testing::TempDir() + "convert_out_" + std::to_string(::getpid());
     fs::create_directories(dir);
     const std::string target = dir + "/" + std::string(250, 'o');
     std::ofstream(target) << "old";
