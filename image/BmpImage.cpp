@@ -82,6 +82,13 @@ CBmpImage::~CBmpImage() {
     m_file.Close();
 }
 
+void CBmpImage::PaintPixel(int x, int y, int rowBytes) {
+    if (x < 1 || y < 1 || rowBytes < 1 || mono::ByteColumnOf(x - 1) >= rowBytes) return;
+    const std::size_t index =
+        std::size_t(y - 1) * std::size_t(rowBytes) + std::size_t(mono::ByteColumnOf(x - 1));
+    if (index < m_bits.size()) m_bits[index] |= mono::MaskOf(x - 1);
+}
+
 bool CBmpImage::Refuse(std::string text) {
     m_file.Close();
     m_lastError = std::move(text);

@@ -44,6 +44,11 @@ public:
     // Builds m_bits from the open file, then closes it. Pixels the file does not hold stay white.
     void Convert();
 
+    // Sets pixel (x, y), 1-based, of the converted picture to black in rows of `rowBytes` bytes; it
+    // never clears a bit. A pixel outside the buffer is ignored. (Convert itself packs eight
+    // decisions into a byte at a time, with the same layout.)
+    void PaintPixel(int x, int y, int rowBytes);
+
     Size GetSize() const { return {m_nWidth, m_nHeight}; }
     void SetThreshold(int threshold) { m_nThreshold = threshold; }
     int GetThreshold() const { return m_nThreshold; }

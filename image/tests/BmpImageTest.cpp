@@ -53,6 +53,20 @@ TEST(BmpImage, NewImageIsTenByTenAtDefaultThresholdWithNoBytes) {
     EXPECT_EQ(img.GetThreshold(), DEFAULT_THRESHOLD);
 }
 
+TEST(BmpImage, PaintPixelSetsOneBitInTheSharedLayout) {
+    Bmp white(10, 2, 24);
+    white.pixel = [](int, int) { return 0xFFFFFFu; };
+    CBmpImage img;
+    ASSERT_TRUE(img.LoadFromMemory(white.Bytes()));
+    img.PaintPixel(1, 1, 2);
+    img.PaintPixel(9, 1, 2);
+    img.PaintPixel(10, 2, 2);
+    img.PaintPixel(10, 2, 2);  // never clears
+    img.PaintPixel(17, 1, 2);  // beyond the row's bytes: ignored
+    img.PaintPixel(1, 3, 2);   // beyond the buffer: ignored
+    EXPECT_EQ(img.GetBits(), (std::vector<std::uint8_t>{0x80, 0x80, 0x00, 0x40}));
+}
+
 TEST(BmpImage, TwentyFourBitGreysSplitAtTheThreshold) {
     Bmp bmp(256, 1, 24);
     bmp.pixel = [](int x, int) { return Grey(x); };
