@@ -86,8 +86,9 @@ struct Invalidation {
     bool operator==(const Invalidation&) const = default;
 };
 
-// A view that records the document's calls.
-class FakeView : public ViewBase {
+// A view that records the document's calls, on either kind of view base.
+template <class Base>
+class RecordingView : public Base {
 public:
     void OnInitialUpdate() override { ++initialUpdates; }
     void OnUpdate(ViewBase*, long hint) override {
@@ -105,24 +106,12 @@ public:
     std::vector<Invalidation> invalidated;
 };
 
-class FakeDocView : public PictomaViewBase {
+using FakeView = RecordingView<ViewBase>;
+
+class FakeDocView : public RecordingView<PictomaViewBase> {
 public:
     explicit FakeDocView(DocViewKind kind) : m_kind(kind) {}
     DocViewKind Kind() const override { return m_kind; }
-    void OnInitialUpdate() override { ++initialUpdates; }
-    void OnUpdate(ViewBase*, long hint) override {
-        ++updates;
-        EXPECT_EQ(hint, 0);
-    }
-    void InvalidateRect(const Rect& rect, bool erase) override {
-        invalidated.push_back({rect, erase});
-    }
-    void SetFocus() override { ++focused; }
-
-    int initialUpdates = 0;
-    int updates = 0;
-    int focused = 0;
-    std::vector<Invalidation> invalidated;
 
 private:
     DocViewKind m_kind;
