@@ -1,8 +1,5 @@
 #include "ExportDlg.h"
 
-#include <climits>
-#include <variant>
-
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
@@ -19,7 +16,6 @@
 #include "AtomicFile.h"
 #include "DialogUnits.h"
 #include "IconSource.h"
-#include "IntField.h"
 #include "IntFieldQt.h"
 #include "MessageBoxQt.h"
 
@@ -154,12 +150,9 @@ bool CExportDlg::ReadFields() {
     };
     for (const Field& field :
          {Field{m_xField, &m_x, kExportMaxX}, Field{m_yField, &m_y, kExportMaxY}}) {
-        // A whole number is taken even when it lies out of range, so that the generated text
-        // shows what was typed (x = 200 gives show_image(200,...)); the range check only prompts.
-        const IntFieldResult any =
-            ParseIntField(field.edit->text().toStdString(), INT_MIN, INT_MAX);
-        if (const int* value = std::get_if<int>(&any)) *field.value = *value;
-        if (!ReadIntField(*field.edit, 0, field.max, *m_messages)) return false;
+        // An out-of-range number is taken all the same, so the generated text shows what was
+        // typed (x = 200 gives show_image(200,...)); only the prompt tells of the range.
+        if (!ExchangeIntField(*field.edit, *field.value, 0, field.max, *m_messages)) return false;
     }
     return true;
 }

@@ -3,6 +3,7 @@
 // is not a number or lies outside its range. The Qt side (IntFieldQt.h) shows the prompt and puts
 // the focus back into the field.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -22,6 +23,11 @@ struct FieldPrompt {
     bool operator==(const FieldPrompt&) const = default;
 };
 using IntFieldResult = std::variant<int, FieldPrompt>;
+
+// Reads `text` as a decimal integer: blanks or tabs around it, one leading sign, digits; a zero
+// must begin with its digit ("-0" is not an integer). nullopt when it is not one; a long run of
+// digits gives a value beyond the int range rather than overflowing.
+std::optional<long long> ParseWholeNumber(std::string_view text);
 
 // Reads `text` as a decimal integer (blanks around it and one leading sign allowed) and checks
 // min <= value <= max. Anything else gives kPromptInteger; a number outside the range, however

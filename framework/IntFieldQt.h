@@ -16,6 +16,13 @@ namespace pictoma {
 // nullopt so the caller keeps its dialog open.
 std::optional<int> ReadIntField(QLineEdit& field, int min, int max, MessageSink& messages);
 
+// The exchange that stores before it checks: a whole number that fits an int goes into `value`
+// even when it lies outside min..max, and then the range prompt is shown all the same (a dialog
+// that regenerates its output from every edit shows what was typed). Returns false, after the
+// prompt with the focus and whole text in `field`, when the text is not an integer or is out of
+// range; `value` keeps its previous value when the text is not an integer.
+bool ExchangeIntField(QLineEdit& field, int& value, int min, int max, MessageSink& messages);
+
 // Writes `value` into `field` in decimal.
 void WriteIntField(QLineEdit& field, int value);
 

@@ -58,5 +58,35 @@ TEST(IntFieldQt, BadValuePromptsThenFocusesAndSelectsTheField) {
     }
 }
 
+// The storing exchange: a number out of range is kept, a text that is no integer (or a number
+// beyond the int range) leaves the old value; both prompt and put the focus back.
+TEST(IntFieldQt, ExchangeStoresBeforeItChecksTheRange) {
+    const std::string range = "“请填入一个在0和127之间的整数。”";
+    struct Case {
+        const char* text;
+        bool ok;
+        int value;
+        std::string prompt;
+    } cases[] = {
+        {" 12 ", true, 12, ""},           {"200", false, 200, range},
+        {"-1", false, -1, range},         {"", false, 7, kPromptInteger},
+        {"-0", false, 7, kPromptInteger}, {"99999999999", false, 7, range},
+    };
+    for (const Case& c : cases) {
+        FieldDialog d;
+        test::ScriptedSink sink;
+        d.field->setText(QString::fromUtf8(c.text));
+        int value = 7;
+        EXPECT_EQ(ExchangeIntField(*d.field, value, 0, 127, sink), c.ok) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+        EXPECT_EQ(sink.Texts(), c.prompt.empty() ? std::vector<std::string>{}
+                                                 : std::vector<std::string>{c.prompt})
+            << c.text;
+        if (!c.ok) {
+            EXPECT_EQ(d.dialog.focusWidget(), d.field) << c.text;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pictoma
