@@ -7,9 +7,13 @@
 
 namespace pictoma {
 
-// Writes `data` byte for byte to a temporary file in the folder of `path`, then renames it over
-// `path`. Returns an empty string on success; otherwise a message that names the file and says
-// what failed, and the old file (if any) is left intact. An existing file keeps its permissions.
+// Writes `data` byte for byte to `path`. A regular file (or a new name) is written to a temporary
+// file in its folder, flushed to disk and renamed over it, keeping the old file's permission bits,
+// owner and group; a symbolic link is followed and its target replaced the same way; an existing
+// device, FIFO or other non-regular file is written into directly. A folder is refused. Returns an
+// empty string on success; otherwise a message that names the file and says what failed, and the
+// old file (if any) is left intact. SIGINT, SIGTERM and SIGHUP wait until the write is over, so
+// no temporary file is left behind.
 std::string WriteFileAtomically(const std::string& path, std::string_view data);
 // The same for data given in parts, written one after the other.
 std::string WriteFileAtomically(const std::string& path, std::span<const std::string_view> parts);

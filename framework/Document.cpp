@@ -1,5 +1,7 @@
 #include "Document.h"
 
+#include "InputFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -75,6 +77,10 @@ bool DocumentBase::OnOpenDocument(const std::string& path) {
         reason = "no file name was given";
     } else if (std::filesystem::is_directory(path, ec)) {
         reason = "it is a folder";
+    } else if (std::string problem = NonRegularInputProblem(path); !problem.empty()) {
+        // Opening a FIFO would wait for a writer and hang the window.
+        if (m_pMessages) m_pMessages->Message(problem, MsgIcon::Warning, MsgButtons::Ok);
+        return false;
     } else {
         errno = 0;
         std::ifstream in(path, std::ios::binary);

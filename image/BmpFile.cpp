@@ -1,19 +1,47 @@
 #include "BmpFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 
+#include "InputFile.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace pictoma {
 
-bool BmpFile::Open(const std::string& path) {
+std::string BmpFile::Open(const std::string& path) {
     Close();
+#ifndef _WIN32
+    // Opened without blocking, so that a FIFO or a terminal is refused at once instead of
+    // waiting for a writer; only a regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return "Cannot open \"" + path + "\": " + std::strerror(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return NotRegularFileText(path);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    m_fp = ::fdopen(fd, "rb");
+    if (!m_fp) {
+        const int err = errno;
+        ::close(fd);
+        return "Cannot open \"" + path + "\": " + std::strerror(err);
+    }
+#else
     m_fp = std::fopen(path.c_str(), "rb");
-    if (!m_fp) return false;
+    if (!m_fp) return "Cannot open \"" + path + "\": " + std::strerror(errno);
+#endif
     // Our own buffer is the only one: fread then goes straight from the kernel into it.
     std::setvbuf(m_fp, nullptr, _IONBF, 0);
     m_buf.resize(kBufferSize);
-    return true;
+    return {};
 }
 
 void BmpFile::OpenMemory(const std::uint8_t* data, std::size_t size) {

@@ -20,8 +20,9 @@ public:
     BmpFile& operator=(const BmpFile&) = delete;
     ~BmpFile() { Close(); }
 
-    // Opens `path` for reading; false (with errno set) when it cannot be opened.
-    bool Open(const std::string& path);
+    // Opens `path` for reading without ever blocking. Returns an empty string on success, else
+    // the message that names the file: it cannot be opened (and why), or it is not a regular file.
+    std::string Open(const std::string& path);
     // Reads from `size` bytes at `data` instead of a file; the bytes must outlive the reading.
     void OpenMemory(const std::uint8_t* data, std::size_t size);
     bool IsOpen() const { return m_fp != nullptr || m_mem != nullptr; }

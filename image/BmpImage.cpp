@@ -103,19 +103,20 @@ bool CBmpImage::Load() {
 }
 
 bool CBmpImage::LoadFromMemory(std::span<const std::uint8_t> data) {
-    m_lastError.clear();
-    m_file.OpenMemory(data.data(), data.size());
-    if (!CheckHeader()) return false;
+    if (!CheckMemory(data)) return false;
     Convert();
     return true;
 }
 
-bool CBmpImage::ReadHeader() {
+bool CBmpImage::CheckMemory(std::span<const std::uint8_t> data) {
     m_lastError.clear();
-    if (!m_file.Open(m_strFileName)) {
-        m_lastError = "Cannot open \"" + m_strFileName + "\": " + std::strerror(errno);
-        return false;
-    }
+    m_file.OpenMemory(data.data(), data.size());
+    return CheckHeader();
+}
+
+bool CBmpImage::ReadHeader() {
+    m_lastError = m_file.Open(m_strFileName);
+    if (!m_lastError.empty()) return false;
     return CheckHeader();
 }
 
@@ -160,23 +161,29 @@ bool CBmpImage::CheckHeader() {
                       int(width), int(height));
         return Refuse(text);
     }
-    if (width > kMaxSide || absHeight > kMaxSide ||
-        mono::ByteCount(width, int(absHeight)) > kMaxPictureBytes) {
+    if (width > kMaxSide || absHeight > kMaxSide) {
         std::snprintf(text, sizeof text,
-                      "The bitmap is too large to open (%d x %lld pixels; at most %d x %d and "
-                      "%zu MiB)",
-                      int(width), static_cast<long long>(absHeight), kMaxSide, kMaxSide,
+                      "The bitmap is too large to open (%d x %lld pixels): a side may have at "
+                      "most %d pixels",
+                      int(width), static_cast<long long>(absHeight), kMaxSide);
+        return Refuse(text);
+    }
+    if (mono::ByteCount(width, int(absHeight)) > kMaxPictureBytes) {
+        std::snprintf(text, sizeof text,
+                      "The bitmap is too large to open (%d x %lld pixels): its black-and-white "
+                      "picture would take %zu MiB, at most %zu MiB are allowed",
+                      int(width), static_cast<long long>(absHeight),
+                      (mono::ByteCount(width, int(absHeight)) + (1u << 20) - 1) >> 20,
                       kMaxPictureBytes >> 20);
         return Refuse(text);
     }
 
-    // Row padding from the file size: what each row takes in the file beyond its pixel data.
-    // Computed per row (not over the whole picture, which rounds wrongly for narrow one-bit
-    // pictures of a few rows); when the file size is too small to tell, rows are taken as padded
-    // to a multiple of 4 bytes, the format's own rule.
+    // Rows are padded to a multiple of 4 bytes, the format's own rule, unless the pixel data takes
+    // exactly the unpadded rows (a writer that leaves the padding out). The file size cannot tell
+    // more than that: writers put colour profiles after the pixels and get the size wrong.
     const std::int64_t rowData = RowDataBytes(bitCount, width);
-    std::int64_t padding = (std::int64_t(fileSize) - std::int64_t(offBits)) / absHeight - rowData;
-    if (padding < 0) padding = (rowData + 3) / 4 * 4 - rowData;
+    const bool unpadded = std::int64_t(fileSize) - std::int64_t(offBits) == absHeight * rowData;
+    const std::int64_t padding = unpadded ? 0 : (rowData + 3) / 4 * 4 - rowData;
 
     m_dwOffBits = offBits;
     m_dwInfoSize = infoSize;

@@ -41,6 +41,8 @@ public:
     bool LoadFromMemory(std::span<const std::uint8_t> data);
     // Opens the file and checks its headers; on success the file stays open for Convert.
     bool ReadHeader();
+    // The same for bitmap bytes in memory, which must outlive the following Convert.
+    bool CheckMemory(std::span<const std::uint8_t> data);
     // Builds m_bits from the open file, then closes it. Pixels the file does not hold stay white.
     void Convert();
 
@@ -56,6 +58,8 @@ public:
 
     // The picture as last converted, in the monochrome layout (empty before the first success).
     const std::vector<std::uint8_t>& GetBits() const { return m_bits; }
+    // Hands the converted picture over without copying it; the image keeps no bytes afterwards.
+    Picture TakePicture() { return Picture(m_nWidth, m_nHeight, std::move(m_bits)); }
     // Why the last Load failed: the message shown, or why the file could not be opened.
     const std::string& GetLastError() const { return m_lastError; }
     std::int64_t GetRowPadding() const { return m_nRowPadding; }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the benchmarks and the Qt programs need.
 # Non-interactive, meant for root on a fresh Debian 12; does nothing when all are present.
+# fonts-wqy-microhei draws the Chinese framework texts; python3-pil is the independent decoder the
+# tests compare the bitmap reader with.
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,8 @@ packages=(
     libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdg-utils
+    fonts-wqy-microhei
+    python3-pil
 )
 
 missing=()

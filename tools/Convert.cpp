@@ -1,7 +1,7 @@
 #include "Convert.h"
 
 #include <charconv>
-#include <ostream>
+#include <iostream>
 
 #include "AtomicFile.h"
 #include "BmpImage.h"
@@ -19,6 +19,7 @@ constexpr const char* kTooLarge = "File too large to save,please resize or crop 
 
 constexpr const char* kUsage =
     "Usage: pictoma-convert [OPTIONS] INPUT.bmp\n"
+    "INPUT.bmp may be - for standard input.\n"
     "Converts a Windows bitmap to black and white by a brightness threshold and writes it as\n"
     "source text for the terminal (or as a PBM picture).\n"
     "\n"
@@ -32,8 +33,8 @@ constexpr const char* kUsage =
     "                      to corner (R, B), in pixels: 0 <= L, R <= width, 0 <= T, B <= height,\n"
     "                      |R - L| >= 8; whole bytes of 8 pixels across are kept\n"
     "      --resize WxH    resize as the editor does, after the crop: 8 <= W <= 128, 1 <= H <= 64\n"
-    "  -o, --output FILE   write to FILE (replaced only once everything was written);\n"
-    "                      default: standard output\n"
+    "  -o, --output FILE   write to FILE (replaced only once everything was written;\n"
+    "                      a device or FIFO is written into); - or no -o: standard output\n"
     "  -h, --help          show this help\n"
     "      --version       show the version\n"
     "\n"
@@ -63,6 +64,29 @@ private:
     std::ostream& m_err;
     std::string m_file;
 };
+
+int TooLarge(std::ostream& err, const std::string& name, Size size) {
+    err << kProgram << ": " << name << ": " << kTooLarge << " (" << size.width << " x "
+        << size.height << " pixels; at most " << SCREEN_WIDTH << " x " << SCREEN_HEIGHT << ")\n";
+    return 1;
+}
+
+// Room for the headers and the palette in front of the largest picture that can be opened.
+constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
+
+// Reads all of `in` into `data`; false when it holds more than `limit` bytes.
+bool ReadBounded(std::istream& in, std::vector<std::uint8_t>& data, std::size_t limit) {
+    constexpr std::size_t kChunk = 1 << 20;
+    std::size_t used = 0;
+    while (in) {
+        if (used > limit) return false;
+        data.resize(used + kChunk);
+        in.read(reinterpret_cast<char*>(data.data() + used), std::streamsize(kChunk));
+        used += std::size_t(in.gcount());
+    }
+    data.resize(used);
+    return used <= limit;
+}
 
 }  // namespace
 
@@ -174,6 +198,11 @@ std::optional<ConvertOptions> ParseConvertArgs(const std::vector<std::string>& a
 }
 
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return RunConvert(args, std::cin, out, err);
+}
+
+int RunConvert(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& err) {
     std::string error;
     const auto parsed = ParseConvertArgs(args, error);
     if (!parsed) {
@@ -190,31 +219,48 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         return 0;
     }
 
-    StderrSink sink(err, o.input);
+    const bool stdinInput = o.input == "-";
+    const std::string name = stdinInput ? "standard input" : o.input;
+    StderrSink sink(err, name);
     CBmpImage image(&sink);
-    image.SetFileName(o.input);
     image.SetThreshold(o.threshold);
-    if (!image.Load()) {
-        if (!sink.shown) err << kProgram << ": " << image.GetLastError() << '\n';
-        return 1;
-    }
-    std::span<const std::uint8_t> bits = image.GetBits();
-    Size size = image.GetSize();
-    Picture edited;
-    if (o.crop || o.resize) {
-        edited = Picture(size.width, size.height, image.GetBits());
-        if (o.crop) {
-            const std::string bad = CheckCropArg(*o.crop, size);
-            if (!bad.empty()) {
-                err << kProgram << ": " << bad << "\n";
-                return 2;
-            }
-            Crop(edited, o.crop->Start(), o.crop->End());
+    // Standard input is read into memory first (a pipe cannot seek), bounded like a picture.
+    std::vector<std::uint8_t> piped;
+    if (stdinInput) {
+        if (!ReadBounded(in, piped, kMaxPictureBytes + kMaxHeaderBytes)) {
+            err << kProgram << ": standard input: more than " << (kMaxPictureBytes >> 20)
+                << " MiB, larger than any bitmap that can be opened\n";
+            return 1;
         }
-        if (o.resize) edited = Resize(edited, *o.resize);
-        bits = edited.bytes;
-        size = {edited.width, edited.height};
+        if (!image.CheckMemory(piped)) return 1;
+    } else {
+        image.SetFileName(o.input);
+        if (!image.ReadHeader()) {
+            if (!sink.shown) err << kProgram << ": " << image.GetLastError() << '\n';
+            return 1;
+        }
     }
+    // A text form takes at most the screen's size: say so before converting a huge picture.
+    const bool textForm = o.form != OutputForm::Pbm;
+    if (textForm && !o.crop && !o.resize) {
+        const Size size = image.GetSize();
+        if (TooLargeForScreen(size.width, size.height)) return TooLarge(err, name, size);
+    }
+    image.Convert();
+    // The picture is taken over, cropped in place and resized: never two full-size copies.
+    Picture edited = image.TakePicture();
+    if (o.crop) {
+        const Size size{edited.width, edited.height};
+        const std::string bad = CheckCropArg(*o.crop, size);
+        if (!bad.empty()) {
+            err << kProgram << ": " << bad << "\n";
+            return 2;
+        }
+        Crop(edited, o.crop->Start(), o.crop->End());
+    }
+    if (o.resize) edited = Resize(edited, *o.resize);
+    std::span<const std::uint8_t> bits = edited.bytes;
+    const Size size{edited.width, edited.height};
 
     // The result in parts, so that a PBM picture is written straight from the reader's bytes.
     std::string head, text;
@@ -223,12 +269,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         head = "P4\n" + std::to_string(size.width) + " " + std::to_string(size.height) + "\n";
         body = std::string_view(reinterpret_cast<const char*>(bits.data()), bits.size());
     } else {
-        if (TooLargeForScreen(size.width, size.height)) {
-            err << kProgram << ": " << o.input << ": " << kTooLarge << " (" << size.width << " x "
-                << size.height << " pixels; at most " << SCREEN_WIDTH << " x " << SCREEN_HEIGHT
-                << ")\n";
-            return 1;
-        }
+        if (TooLargeForScreen(size.width, size.height)) return TooLarge(err, name, size);
         const int x = o.x.value_or((SCREEN_WIDTH - size.width) / 2);
         const int y = o.y.value_or((SCREEN_HEIGHT - size.height) / 2);
         switch (o.form) {
@@ -251,7 +292,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     const std::string_view parts[] = {head, body};
 
-    if (o.output.empty()) {
+    if (o.output.empty() || o.output == "-") {
         for (std::string_view part : parts)
             out.write(part.data(), std::streamsize(part.size()));
         out.flush();

@@ -34,5 +34,8 @@ std::optional<ConvertOptions> ParseConvertArgs(const std::vector<std::string>& a
 // Returns the exit status: 0 done, 1 input unusable / picture too large / output not written,
 // 2 usage error.
 int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The same, with standard input (the input "-") read from `in`.
+int RunConvert(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+               std::ostream& err);
 
 }  // namespace pictoma

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -45,15 +46,21 @@ bool Crop(Picture& picture, ViewPoint a, ViewPoint b) {
     const std::optional<CropCut> cut = CropCutOf({picture.width, rows}, a, b);
     if (!cut) return false;
 
+    // In place: each kept row moves to an earlier or the same place, so no second picture is
+    // needed (a cut of a 64 MiB picture must not take another 64 MiB).
     const Size size = cut->CutSize();
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(mono::ByteCount(size.width, size.height));
+    const int keptBytes = cut->lastByteColumn - cut->firstByteColumn + 1;
+    std::uint8_t* const data = picture.bytes.data();
     for (int row = cut->firstRow; row <= cut->lastRow; ++row) {
-        const auto rowStart = picture.bytes.begin() + std::ptrdiff_t(row) * bpr;
-        bytes.insert(bytes.end(), rowStart + cut->firstByteColumn,
-                     rowStart + cut->lastByteColumn + 1);
+        std::memmove(data + std::size_t(row - cut->firstRow) * std::size_t(keptBytes),
+                     data + std::size_t(row) * std::size_t(bpr) + std::size_t(cut->firstByteColumn),
+                     std::size_t(keptBytes));
     }
-    picture = Picture(size.width, size.height, std::move(bytes));
+    picture.bytes.resize(mono::ByteCount(size.width, size.height));
+    // Give back the memory of a large picture cut small (the copy is small then).
+    if (picture.bytes.capacity() > 2 * picture.bytes.size() + 4096) picture.bytes.shrink_to_fit();
+    picture.width = size.width;
+    picture.height = size.height;
     return true;
 }
 

@@ -4,6 +4,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <csignal>
+#include <thread>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "AtomicFile.h"
@@ -56,9 +62,98 @@ TEST_F(AtomicFile, FailureNamesTheFileAndKeepsTheOldOne) {
     }
 }
 
+std::size_t Entries(const fs::path& dir) {
+    return std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+TEST_F(AtomicFile, SymbolicLinksAreFollowedAndStayLinks) {
+    fs::create_directories(dir / "real");
+    std::ofstream(dir / "real" / "target.txt") << "old";
+    // Two links deep, the second relative to its own folder; and one whose target is missing.
+    fs::create_symlink("real/target.txt", dir / "first");
+    fs::create_symlink(dir / "first", dir / "second");
+    fs::create_symlink("real/new.txt", dir / "dangling");
+
+    EXPECT_EQ(WriteFileAtomically((dir / "second").string(), "new"), "");
+    EXPECT_EQ(WriteFileAtomically((dir / "dangling").string(), "made"), "");
+    EXPECT_TRUE(fs::is_symlink(dir / "first"));
+    EXPECT_TRUE(fs::is_symlink(dir / "second"));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling"));
+    EXPECT_EQ(Slurp(dir / "real" / "target.txt"), "new");
+    EXPECT_EQ(Slurp(dir / "real" / "new.txt"), "made");
+    EXPECT_EQ(Entries(dir / "real"), 2u);  // no temporary file beside the targets
+
+    fs::create_symlink("loop", dir / "loop");
+    EXPECT_NE(WriteFileAtomically((dir / "loop").string(), "x"), "");
+}
+
+TEST_F(AtomicFile, AFifoIsWrittenIntoNotReplaced) {
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = Slurp(fifo); });
+    EXPECT_EQ(WriteFileAtomically(fifo.string(), "through the pipe"), "");
+    reader.join();
+    EXPECT_EQ(received, "through the pipe");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(Entries(dir), 1u);
+}
+
+TEST_F(AtomicFile, ADeviceIsWrittenIntoNotReplaced) {
+    if (::geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
+    // Our own node of the null device, inside the scratch folder.
+    const fs::path node = dir / "null";
+    ASSERT_EQ(::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    EXPECT_EQ(WriteFileAtomically(node.string(), "discarded"), "");
+    EXPECT_TRUE(fs::is_character_file(node));
+    EXPECT_EQ(Entries(dir), 1u);
+}
+
+TEST_F(AtomicFile, AReplacedFileKeepsItsModeOwnerAndGroup) {
+    const fs::path target = dir / "kept.txt";
+    std::ofstream(target) << "old";
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 1234, 5678), 0);
+    }
+    EXPECT_EQ(WriteFileAtomically(target.string(), "new"), "");
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 1234u);
+        EXPECT_EQ(st.st_gid, 5678u);
+    }
+    EXPECT_EQ(Slurp(target), "new");
+}
+
+TEST_F(AtomicFile, AnInterruptedWriteLeavesNoTemporaryFile) {
+    const fs::path target = dir / "big.bin";
+    const std::string data(64 << 20, 'z');
+    for (int delayMs : {0, 5, 20}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;)
+                WriteFileAtomically(target.string(), data);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(child, SIGINT);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        for (const auto& e : fs::directory_iterator(dir)) {
+            EXPECT_EQ(e.path().filename(), "big.bin") << "left behind: " << e.path();
+            EXPECT_EQ(e.file_size(), data.size());
+        }
+    }
+}
+
 TEST_F(AtomicFile, MissingFolderOrAFolderAsTargetFails) {
     EXPECT_NE(WriteFileAtomically((dir / "no/such/file.txt").string(), "x"), "");
-    EXPECT_NE(WriteFileAtomically(dir.string(), "x"), "");
+    const std::string err = WriteFileAtomically(dir.string(), "x");
+    EXPECT_NE(err.find("it is a folder"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_directory(dir));
 }
 

@@ -161,7 +161,7 @@ TEST(BmpImage, LastColumnAndTopDownRows) {
     }
 }
 
-TEST(BmpImage, RowPaddingComesFromTheFileSizePerRow) {
+TEST(BmpImage, RowsArePaddedToFourBytesUnlessTheFileHoldsExactlyUnpaddedRows) {
     struct Case {
         int width, height, bits;
         std::uint32_t off, size;
@@ -176,7 +176,13 @@ TEST(BmpImage, RowPaddingComesFromTheFileSizePerRow) {
                    {9, 7, 1, 62, 90, 2},
                    // A file size too small to tell: rows padded to 4 bytes.
                    {9, 2, 1, 62, 0, 2},
-                   {3, 1, 24, 54, 0, 3}}) {
+                   {3, 1, 24, 54, 0, 3},
+                   // Data after the pixels (a colour profile) or a size too large: still padded.
+                   {10, 10, 24, 54, 374 + 3144, 2},
+                   {9, 7, 1, 62, 1090, 2},
+                   // Exactly the unpadded rows: no padding.
+                   {10, 10, 24, 54, 354, 0},
+                   {9, 7, 1, 62, 76, 0}}) {
         Bmp bmp(c.width, c.height, c.bits);
         bmp.offBits = c.off;
         bmp.fileSize = c.size;
@@ -197,6 +203,26 @@ TEST(BmpImage, NarrowOneBitPicturesOfFewRowsDecodeRight) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 ASSERT_EQ(p.Black(x, y), (x * 7 + y * 3) % 4 == 0);
+    }
+}
+
+TEST(BmpImage, DataAfterThePixelsDoesNotShearThePicture) {
+    // A colour profile after the pixel array (as writers of 124-byte headers put it), and a
+    // file size that is simply too large: both keep the 4-byte row padding.
+    Bmp bmp(10, 6, 24);
+    bmp.pixel = [](int x, int y) { return x == y ? 0u : 0xFFFFFFu; };
+    for (std::uint32_t extra : {3144u, 1000u, 1u}) {
+        auto bytes = bmp.Bytes();
+        bytes.resize(bytes.size() + extra, 0x5A);
+        const std::uint32_t size = std::uint32_t(bytes.size());
+        for (int k = 0; k < 4; ++k)
+            bytes[2 + k] = std::uint8_t(size >> (8 * k));
+        CBmpImage img;
+        ASSERT_TRUE(img.LoadFromMemory(bytes));
+        const Picture p = Loaded(img);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(p.Black(x, y), x == y) << extra << ": " << x << "," << y;
     }
 }
 
@@ -278,17 +304,17 @@ TEST(BmpImage, RefusalsShowOneMessageAndKeepThePreviousPicture) {
              b.headerWidth = 2000000000;
              b.headerHeight = 2000000000;
          }),
-         "The bitmap is too large to open (2000000000 x 2000000000 pixels; at most 32768 x 32768 "
-         "and 64 MiB)"},
+         "The bitmap is too large to open (2000000000 x 2000000000 pixels): a side may have at "
+         "most 32768 pixels"},
         {"most negative height", with([](Bmp& b) { b.headerHeight = INT32_MIN; }),
-         "The bitmap is too large to open (2 x 2147483648 pixels; at most 32768 x 32768 and 64 "
-         "MiB)"},
+         "The bitmap is too large to open (2 x 2147483648 pixels): a side may have at most 32768 "
+         "pixels"},
         {"over 64 MiB", with([](Bmp& b) {
              b.headerWidth = 32768;
              b.headerHeight = 32768;
          }),
-         "The bitmap is too large to open (32768 x 32768 pixels; at most 32768 x 32768 and 64 "
-         "MiB)"},
+         "The bitmap is too large to open (32768 x 32768 pixels): its black-and-white picture "
+         "would take 128 MiB, at most 64 MiB are allowed"},
     };
     Bmp first(3, 2, 24);
     first.pixel = [](int x, int) { return x == 1 ? 0u : 0xFFFFFFu; };

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "BmpBuilder.h"
@@ -157,6 +158,47 @@ TEST(Convert, CropThenResize) {
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(c.part), std::string::npos) << r.err;
     }
+}
+
+TEST(Convert, StandardInputAndOutputByDash) {
+    std::istringstream in(Slurp(TenByTwo()));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunConvert({"-f", "basic", "-o", "-", "-"}, in, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), "str0$=chr$(1)+chr$(0)\r\nstr_1$=chr$(255)+chr$(3)");
+
+    std::istringstream notBmp("hello");
+    std::ostringstream out2, err2;
+    EXPECT_EQ(RunConvert({"-"}, notBmp, out2, err2), 1);
+    EXPECT_EQ(err2.str(), "pictoma-convert: standard input: Not a bitmap file\n");
+}
+
+TEST(Convert, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
+    const fs::path dir =
+        fs::path(::testing::TempDir()) / ("convert_fifo_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path fifo = dir / "pipe.bmp";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const Outcome r = Convert({fifo.string()});  // would wait for a writer forever if opened
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pictoma-convert: " + fifo.string() + " is not a regular file\n");
+    fs::remove_all(dir);
+}
+
+TEST(Convert, ATextFormRefusesAHugePictureFromItsHeader) {
+    // The header declares 32768 x 16384 pixels (64 MiB converted) but holds no pixel data: the
+    // refusal comes before anything is converted; PBM and a resize still take it.
+    Bmp huge(8, 1, 1);
+    huge.palette = test::GreyPalette(2);
+    huge.headerWidth = 32768;
+    huge.headerHeight = 16384;
+    const std::string path = test::WriteTemp("convert_huge.bmp", huge.Bytes());
+    const Outcome r = Convert({path});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pictoma-convert: " + path +
+                         ": File too large to save,please resize or crop it (32768 x 16384 "
+                         "pixels; at most 128 x 64)\n");
+    const Outcome resized = Convert({"--crop", "0,0,4096,4096", "--resize", "128x64", path});
+    EXPECT_EQ(resized.status, 0) << resized.err;
 }
 
 }  // namespace
