@@ -26,8 +26,7 @@ const PictomaViewBase* AsDocView(const ViewBase* view) {
 
 }  // namespace
 
-CPictomaDoc::CPictomaDoc(DocumentHost& host)
-    : DocumentBase(&host), m_host(host), m_imageMessages(host), m_image(&m_imageMessages) {
+CPictomaDoc::CPictomaDoc(DocumentHost& host) : DocumentBase(&host), m_host(host) {
     AddCommand(cmd::kFileSave, &CPictomaDoc::OnFileSave);
     AddCommand(cmd::kFileExport, &CPictomaDoc::OnFileExport);
     AddCommand(cmd::kEditReset, &CPictomaDoc::OnEditReset);
@@ -83,24 +82,18 @@ bool CPictomaDoc::OnOpenDocument(const std::string& path) {
 }
 
 bool CPictomaDoc::LoadImage() {
-    const int shownBefore = m_imageMessages.Shown();
-    if (m_image.Load()) return true;
-    if (m_imageMessages.Shown() == shownBefore)
-        m_host.Message(m_image.GetLastError(), MsgIcon::Warning, MsgButtons::Ok);
-    return false;
+    const Status loaded = m_image.Load();
+    if (!loaded) m_host.Message(loaded.message(), MsgIcon::Warning, MsgButtons::Ok);
+    return loaded.ok();
 }
 
 void CPictomaDoc::CopyFromImage() {
-    const std::vector<std::uint8_t>& bits = m_image.GetBits();
-    const Size size = m_image.GetSize();
-    // Before its first successful load the image has a size but no bytes: keep our picture then,
-    // so that the bytes and the size always agree.
-    if (size.width <= 0 || size.height <= 0 ||
-        bits.size() != mono::ByteCount(size.width, size.height))
-        return;
-    m_pixels.assign(bits.begin(), bits.end());
-    m_nWidth = size.width;
-    m_nHeight = size.height;
+    // Before its first successful load the image has no picture: keep ours then.
+    if (!m_image.HasPicture()) return;
+    Picture p = m_image.GetPicture();
+    m_pixels = std::move(p.bytes);
+    m_nWidth = p.width;
+    m_nHeight = p.height;
 }
 
 // After a picture was taken from a file: the too-large warning, then the focus to the first

@@ -84,23 +84,7 @@ public:
     void OnUpdateToolRubber(CommandUi& ui);
 
 private:
-    // Passes the image's messages on to the host and notes that one was shown.
-    class ImageMessages : public MessageSink {
-    public:
-        explicit ImageMessages(DocumentHost& host) : m_host(host) {}
-        MsgAnswer Message(std::string_view text, MsgIcon icon, MsgButtons buttons) override {
-            ++m_shown;
-            return m_host.Message(text, icon, buttons);
-        }
-        int Shown() const { return m_shown; }
-
-    private:
-        DocumentHost& m_host;
-        int m_shown = 0;
-    };
-
     DocumentHost& m_host;
-    ImageMessages m_imageMessages;
 
 public:
     // The state the views read and write; m_pixels always holds exactly

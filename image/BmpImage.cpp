@@ -25,7 +25,7 @@ bool SupportedBitCount(int bits) {
 std::int64_t RowDataBytes(int bits, std::int64_t width) {
     switch (bits) {
         case 1:
-            return (width + 7) / 8;
+            return mono::BytesPerRow(int(width));
         case 4:
             return (width + 1) / 2;
         default:
@@ -50,33 +50,12 @@ int PixelsIn(int bits, std::size_t got, int width) {
     return n < width ? int(n) : width;
 }
 
-// Packs the decisions black(0) .. black(n - 1) into monochrome bytes, eight pixels at a time.
-template <class Black>
-inline void PackRow(std::uint8_t* dst, int n, Black black) {
-    int x = 0;
-    for (; x + 8 <= n; x += 8) {
-        unsigned out = 0;
-        for (int k = 0; k < 8; ++k)
-            out = (out << 1) | unsigned(black(x + k));
-        *dst++ = std::uint8_t(out);
-    }
-    if (x < n) {
-        unsigned out = 0;
-        int k = 0;
-        for (; x < n; ++x, ++k)
-            out = (out << 1) | unsigned(black(x));
-        *dst = std::uint8_t(out << (8 - k));
-    }
-}
-
 const BrightnessTables& Tables() {
     static const BrightnessTables tables;
     return tables;
 }
 
 }  // namespace
-
-CBmpImage::CBmpImage(MessageSink* sink) : m_sink(sink) {}
 
 CBmpImage::~CBmpImage() {
     m_file.Close();
@@ -89,38 +68,50 @@ void CBmpImage::PaintPixel(int x, int y, int rowBytes) {
     if (index < m_bits.size()) m_bits[index] |= mono::MaskOf(x - 1);
 }
 
-bool CBmpImage::Refuse(std::string text) {
+bool CBmpImage::HasPicture() const {
+    return !m_bits.empty() && m_bits.size() == mono::ByteCount(m_nWidth, m_nHeight);
+}
+
+Picture CBmpImage::GetPicture() const {
+    return HasPicture() ? Picture(m_nWidth, m_nHeight, m_bits) : Picture();
+}
+
+Picture CBmpImage::TakePicture() {
+    if (!HasPicture()) return {};
+    Picture p(m_nWidth, m_nHeight, std::move(m_bits));
+    m_bits.clear();
+    return p;
+}
+
+Status CBmpImage::Refuse(std::string text) {
     m_file.Close();
-    m_lastError = std::move(text);
-    if (m_sink) m_sink->Message(m_lastError, MsgIcon::Warning, MsgButtons::Ok);
-    return false;
+    return Status::Failure(std::move(text));
 }
 
-bool CBmpImage::Load() {
-    if (!ReadHeader()) return false;
+Status CBmpImage::Load() {
+    if (Status s = ReadHeader(); !s) return s;
     Convert();
-    return true;
+    return {};
 }
 
-bool CBmpImage::LoadFromMemory(std::span<const std::uint8_t> data) {
-    if (!CheckMemory(data)) return false;
+Status CBmpImage::LoadFromMemory(std::span<const std::uint8_t> data) {
+    if (Status s = CheckMemory(data); !s) return s;
     Convert();
-    return true;
+    return {};
 }
 
-bool CBmpImage::CheckMemory(std::span<const std::uint8_t> data) {
-    m_lastError.clear();
+Status CBmpImage::CheckMemory(std::span<const std::uint8_t> data) {
     m_file.OpenMemory(data.data(), data.size());
     return CheckHeader();
 }
 
-bool CBmpImage::ReadHeader() {
-    m_lastError = m_file.Open(m_strFileName);
-    if (!m_lastError.empty()) return false;
+Status CBmpImage::ReadHeader() {
+    if (std::string problem = m_file.Open(m_strFileName); !problem.empty())
+        return Status::Failure(std::move(problem));
     return CheckHeader();
 }
 
-bool CBmpImage::CheckHeader() {
+Status CBmpImage::CheckHeader() {
     std::uint8_t fh[14] = {};
     std::size_t n = m_file.Read(fh, sizeof fh);
     if (n < 2 || fh[0] != 'B' || fh[1] != 'M') return Refuse(kNotABitmap);
@@ -195,7 +186,7 @@ bool CBmpImage::CheckHeader() {
     m_nColors = clrUsed != 0 ? clrUsed : (bitCount < 32 ? 1u << bitCount : 0xFFFFFFFFu);
     m_nImportantColors = clrImportant;
     m_nRowPadding = padding;
-    return true;
+    return {};
 }
 
 void CBmpImage::Convert() {
@@ -244,39 +235,41 @@ void CBmpImage::Convert() {
         switch (bits) {
             case 1: {
                 // Palette index 0 is black: the monochrome byte is the stored byte inverted.
-                const int full = n / 8;
+                const int full = mono::FullBytes(n);
                 for (int k = 0; k < full; ++k)
                     dst[k] = std::uint8_t(~src[k]);
-                if (n % 8) dst[full] = std::uint8_t(~src[full] & (0xFF00u >> (n % 8)));
+                if (const int left = mono::LeftoverPixels(n))
+                    dst[full] = std::uint8_t(~src[full] & mono::LeadingMask(left));
                 break;
             }
             case 4: {
-                const int full = n / 8;
+                const int full = mono::FullBytes(n);
                 for (int k = 0; k < full; ++k) {
                     const std::uint8_t* s = src + 4 * k;
                     dst[k] = std::uint8_t(blackPair[s[0]] << 6 | blackPair[s[1]] << 4 |
                                           blackPair[s[2]] << 2 | blackPair[s[3]]);
                 }
-                for (int x = full * 8; x < n; ++x) {
+                for (int x = mono::FirstColumnOf(full); x < n; ++x) {
                     const int nibble = (x & 1) ? src[x >> 1] & 15 : src[x >> 1] >> 4;
-                    if (blackIndex[nibble]) dst[x >> 3] |= mono::MaskOf(x);
+                    if (blackIndex[nibble]) dst[mono::ByteColumnOf(x)] |= mono::MaskOf(x);
                 }
                 break;
             }
             case 8:
-                PackRow(dst, n, [&](int x) { return blackIndex[src[x]]; });
+                mono::PackRow(dst, n, [&](int x) { return blackIndex[src[x]]; });
                 break;
             case 16:
-                PackRow(dst, n, [&](int x) { return black555[U16(src + 2 * x) & 0x7FFF] != 0; });
+                mono::PackRow(dst, n,
+                              [&](int x) { return black555[U16(src + 2 * x) & 0x7FFF] != 0; });
                 break;
             case 24:
-                PackRow(dst, n, [&](int x) {
+                mono::PackRow(dst, n, [&](int x) {
                     const std::uint8_t* p = src + 3 * x;
                     return t.Black(p[2], p[1], p[0], limit);
                 });
                 break;
             case 32:
-                PackRow(dst, n, [&](int x) {
+                mono::PackRow(dst, n, [&](int x) {
                     const std::uint8_t* p = src + 4 * x;
                     return t.Black(p[2], p[1], p[0], limit);
                 });

@@ -9,7 +9,7 @@
 
 #include "BmpFile.h"
 #include "Brightness.h"
-#include "Messages.h"
+#include "Status.h"
 #include "mono.h"
 
 namespace pictoma {
@@ -24,25 +24,24 @@ constexpr std::size_t kMaxPictureBytes = 64u * 1024 * 1024;
 
 class CBmpImage {
 public:
-    // `sink` shows the reader's messages (a warning icon and an OK button); null shows none.
-    explicit CBmpImage(MessageSink* sink = nullptr);
+    CBmpImage() = default;
     virtual ~CBmpImage();
     CBmpImage(const CBmpImage&) = delete;
     CBmpImage& operator=(const CBmpImage&) = delete;
 
-    void SetMessageSink(MessageSink* sink) { m_sink = sink; }
     void SetFileName(const std::string& path) { m_strFileName = path; }
     const std::string& GetFileName() const { return m_strFileName; }
 
-    // Reads and converts the file. False, with the picture, its size and the threshold unchanged,
-    // when the file cannot be opened (no message) or is refused (one message).
-    bool Load();
+    // Reads and converts the file. A failure, with the picture, its size and the threshold
+    // unchanged, carries the text the user is to see (a warning with an OK button): why the file
+    // cannot be opened, or why the bitmap is refused. The caller shows it.
+    Status Load();
     // The same, from bitmap bytes in memory instead of the named file.
-    bool LoadFromMemory(std::span<const std::uint8_t> data);
+    Status LoadFromMemory(std::span<const std::uint8_t> data);
     // Opens the file and checks its headers; on success the file stays open for Convert.
-    bool ReadHeader();
+    Status ReadHeader();
     // The same for bitmap bytes in memory, which must outlive the following Convert.
-    bool CheckMemory(std::span<const std::uint8_t> data);
+    Status CheckMemory(std::span<const std::uint8_t> data);
     // Builds m_bits from the open file, then closes it. Pixels the file does not hold stay white.
     void Convert();
 
@@ -56,18 +55,17 @@ public:
     int GetThreshold() const { return m_nThreshold; }
     void ResetThreshold() { m_nThreshold = DEFAULT_THRESHOLD; }
 
-    // The picture as last converted, in the monochrome layout (empty before the first success).
-    const std::vector<std::uint8_t>& GetBits() const { return m_bits; }
-    // Hands the converted picture over without copying it; the image keeps no bytes afterwards.
-    Picture TakePicture() { return Picture(m_nWidth, m_nHeight, std::move(m_bits)); }
-    // Why the last Load failed: the message shown, or why the file could not be opened.
-    const std::string& GetLastError() const { return m_lastError; }
+    // The picture as last converted (none, 0 x 0, before the first success).
+    bool HasPicture() const;
+    Picture GetPicture() const;
+    // Hands the converted picture over without copying it; the image keeps none afterwards.
+    Picture TakePicture();
     std::int64_t GetRowPadding() const { return m_nRowPadding; }
     std::uint16_t GetBitCount() const { return m_wBitCount; }
 
 private:
-    bool Refuse(std::string text);
-    bool CheckHeader();
+    Status Refuse(std::string text);
+    Status CheckHeader();
 
     BmpFile m_file;
     std::vector<std::uint8_t> m_bits;
@@ -83,9 +81,6 @@ private:
     std::uint32_t m_nColors = 0;
     std::uint32_t m_nImportantColors = 0;
     bool m_bTopDown = false;  // a negative height in the file: the first stored row is the top one
-
-    MessageSink* m_sink = nullptr;
-    std::string m_lastError;
 };
 
 }  // namespace pictoma

@@ -35,6 +35,44 @@ constexpr int ByteColumnOf(int x) {
 constexpr int FirstColumnOf(int byteColumn) {
     return byteColumn * 8;
 }
+// Whole bytes filled by the first n pixels of a row, and the pixels left over for the next byte.
+constexpr int FullBytes(int n) {
+    return n >> 3;
+}
+constexpr int LeftoverPixels(int n) {
+    return n & 7;
+}
+// Mask of the first n (0..8) pixels of a byte.
+constexpr std::uint8_t LeadingMask(int n) {
+    return std::uint8_t(0xFF00u >> n);
+}
+// Mask of the pixels from column x to the end of its byte, and from the start of its byte
+// through column x.
+constexpr std::uint8_t FromColumn(int x) {
+    return std::uint8_t(MaskOf(x) * 2 - 1);
+}
+constexpr std::uint8_t ThroughColumn(int x) {
+    return std::uint8_t(~(MaskOf(x) - 1));
+}
+
+// Packs the decisions black(0) .. black(n - 1) into the bytes of one row, eight pixels a byte;
+// the bits after pixel n - 1 in its byte are 0.
+template <class Black>
+inline void PackRow(std::uint8_t* dst, int n, Black black) {
+    int x = 0;
+    for (; x + 8 <= n; x += 8) {
+        unsigned out = 0;
+        for (int k = 0; k < 8; ++k)
+            out = (out << 1) | unsigned(bool(black(x + k)));
+        *dst++ = std::uint8_t(out);
+    }
+    if (x < n) {
+        unsigned out = 0;
+        for (int k = 0; k < 8; ++k)
+            out = (out << 1) | unsigned(x + k < n && bool(black(x + k)));
+        *dst = std::uint8_t(out);
+    }
+}
 
 }  // namespace mono
 
@@ -101,6 +139,12 @@ constexpr bool TooLargeForScreen(int width, int height) {
 static_assert(mono::BytesPerRow(8) == 1 && mono::BytesPerRow(9) == 2 &&
               mono::BytesPerRow(128) == 16);
 static_assert(mono::MaskOf(0) == 0x80 && mono::MaskOf(9) == 0x40);
+static_assert(mono::LeadingMask(0) == 0x00 && mono::LeadingMask(3) == 0xE0 &&
+              mono::LeadingMask(8) == 0xFF);
+static_assert(mono::FromColumn(0) == 0xFF && mono::FromColumn(3) == 0x1F &&
+              mono::FromColumn(7) == 0x01);
+static_assert(mono::ThroughColumn(0) == 0x80 && mono::ThroughColumn(3) == 0xF0 &&
+              mono::ThroughColumn(7) == 0xFF);
 static_assert(GetBit(0x80, 0) == 1 && GetBit(0x80, 1) == 0 && GetBit(0x01, 7) == 1);
 static_assert(ReverseBits(0x80) == 0x01 && ReverseBits(0xC0) == 0x03 && ReverseBits(0x01) == 0x80);
 

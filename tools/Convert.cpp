@@ -49,22 +49,6 @@ bool ParseInt(const std::string& text, int& value) {
     return ec == std::errc() && ptr == last && first != last;
 }
 
-// Prints the reader's messages the way a command-line tool does: one line naming the file.
-class StderrSink : public MessageSink {
-public:
-    StderrSink(std::ostream& err, std::string file) : m_err(err), m_file(std::move(file)) {}
-    MsgAnswer Message(std::string_view text, MsgIcon, MsgButtons) override {
-        m_err << kProgram << ": " << m_file << ": " << text << '\n';
-        shown = true;
-        return MsgAnswer::Ok;
-    }
-    bool shown = false;
-
-private:
-    std::ostream& m_err;
-    std::string m_file;
-};
-
 int TooLarge(std::ostream& err, const std::string& name, Size size) {
     err << kProgram << ": " << name << ": " << kTooLarge << " (" << size.width << " x "
         << size.height << " pixels; at most " << SCREEN_WIDTH << " x " << SCREEN_HEIGHT << ")\n";
@@ -221,8 +205,7 @@ int RunConvert(const std::vector<std::string>& args, std::istream& in, std::ostr
 
     const bool stdinInput = o.input == "-";
     const std::string name = stdinInput ? "standard input" : o.input;
-    StderrSink sink(err, name);
-    CBmpImage image(&sink);
+    CBmpImage image;
     image.SetThreshold(o.threshold);
     // Standard input is read into memory first (a pipe cannot seek), bounded like a picture.
     std::vector<std::uint8_t> piped;
@@ -232,13 +215,17 @@ int RunConvert(const std::vector<std::string>& args, std::istream& in, std::ostr
                 << " MiB, larger than any bitmap that can be opened\n";
             return 1;
         }
-        if (!image.CheckMemory(piped)) return 1;
-    } else {
-        image.SetFileName(o.input);
-        if (!image.ReadHeader()) {
-            if (!sink.shown) err << kProgram << ": " << image.GetLastError() << '\n';
-            return 1;
-        }
+    }
+    if (!stdinInput) image.SetFileName(o.input);
+    // A refusal of the bitmap names the input; a file that cannot be opened names itself.
+    if (const Status header = stdinInput ? image.CheckMemory(piped) : image.ReadHeader(); !header) {
+        err << kProgram << ": ";
+        const std::string& m = header.message();
+        const bool namesItself = !stdinInput && (m.rfind(o.input, 0) == 0 ||
+                                                 m.rfind("Cannot open \"" + o.input, 0) == 0);
+        if (!namesItself) err << name << ": ";
+        err << header.message() << '\n';
+        return 1;
     }
     // A text form takes at most the screen's size: say so before converting a huge picture.
     const bool textForm = o.form != OutputForm::Pbm;

@@ -39,30 +39,19 @@ private:
     std::int64_t quotient_ = 0, remainder_ = 0;
 };
 
-// Byte of the bits from column x to the end of its byte, and of the bits from the start of its
-// byte through column x.
-constexpr std::uint8_t FromColumn(int x) {
-    return std::uint8_t(mono::MaskOf(x) * 2 - 1);
-}
-constexpr std::uint8_t ThroughColumn(int x) {
-    return std::uint8_t(~(mono::MaskOf(x) - 1));
-}
-static_assert(FromColumn(0) == 0xFF && FromColumn(3) == 0x1F && FromColumn(7) == 0x01);
-static_assert(ThroughColumn(0) == 0x80 && ThroughColumn(3) == 0xF0 && ThroughColumn(7) == 0xFF);
-
 // Whether columns first..last (inclusive) are all set in `row`.
 bool AllSet(const std::uint8_t* row, int first, int last) {
     const int c0 = mono::ByteColumnOf(first);
     const int c1 = mono::ByteColumnOf(last);
     if (c0 == c1) {
-        const std::uint8_t mask = FromColumn(first) & ThroughColumn(last);
+        const std::uint8_t mask = mono::FromColumn(first) & mono::ThroughColumn(last);
         return (row[c0] & mask) == mask;
     }
-    if ((row[c0] & FromColumn(first)) != FromColumn(first)) return false;
+    if ((row[c0] & mono::FromColumn(first)) != mono::FromColumn(first)) return false;
     for (int c = c0 + 1; c < c1; ++c) {
         if (row[c] != 0xFF) return false;
     }
-    return (row[c1] & ThroughColumn(last)) == ThroughColumn(last);
+    return (row[c1] & mono::ThroughColumn(last)) == mono::ThroughColumn(last);
 }
 
 }  // namespace

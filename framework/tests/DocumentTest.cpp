@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "Document.h"
 
 namespace pictoma {
@@ -128,6 +131,15 @@ TEST(DocumentOpen, UnreadableFileIsReportedByNameAndChangesNothing) {
     EXPECT_EQ(sink.shown.size(), 2u);
     EXPECT_EQ(doc.GetPathName(), "before.bmp");
     EXPECT_TRUE(log.empty());
+
+    // A FIFO would block the window until some writer came along: refused at once.
+    const auto fifo = dir / ("framework_doc_fifo_" + std::to_string(::getpid()));
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(doc.OpenDocument(fifo.string()));
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(sink.shown.size(), 3u);
+    EXPECT_EQ(sink.shown.back().text, fifo.string() + " is not a regular file");
+    EXPECT_EQ(doc.GetPathName(), "before.bmp");
 }
 
 }  // namespace

@@ -11,26 +11,17 @@ namespace {
 using test::Bmp;
 using test::Grey;
 
-struct RecordingSink : MessageSink {
-    std::vector<std::string> texts;
-    MsgAnswer Message(std::string_view text, MsgIcon icon, MsgButtons buttons) override {
-        EXPECT_EQ(icon, MsgIcon::Warning);
-        EXPECT_EQ(buttons, MsgButtons::Ok);
-        texts.emplace_back(text);
-        return MsgAnswer::Ok;
-    }
-};
-
 // The picture a load produced, as a Picture.
 Picture Loaded(const CBmpImage& img) {
-    return Picture(img.GetSize().width, img.GetSize().height, img.GetBits());
+    return img.GetPicture();
 }
 
 Picture Convert(const Bmp& bmp, int threshold = DEFAULT_THRESHOLD) {
     CBmpImage img;
     img.SetThreshold(threshold);
     const auto bytes = bmp.Bytes();
-    EXPECT_TRUE(img.LoadFromMemory(bytes)) << img.GetLastError();
+    const Status loaded = img.LoadFromMemory(bytes);
+    EXPECT_TRUE(loaded) << loaded.message();
     return Loaded(img);
 }
 
@@ -46,7 +37,8 @@ TEST(BmpImage, NewImageIsTenByTenAtDefaultThresholdWithNoBytes) {
     CBmpImage img;
     EXPECT_EQ(img.GetSize(), (Size{10, 10}));
     EXPECT_EQ(img.GetThreshold(), 125);
-    EXPECT_TRUE(img.GetBits().empty());
+    EXPECT_FALSE(img.HasPicture());
+    EXPECT_EQ(img.GetPicture(), Picture());
     img.SetThreshold(300);  // no range check
     EXPECT_EQ(img.GetThreshold(), 300);
     img.ResetThreshold();
@@ -64,7 +56,7 @@ TEST(BmpImage, PaintPixelSetsOneBitInTheSharedLayout) {
     img.PaintPixel(10, 2, 2);  // never clears
     img.PaintPixel(17, 1, 2);  // beyond the row's bytes: ignored
     img.PaintPixel(1, 3, 2);   // beyond the buffer: ignored
-    EXPECT_EQ(img.GetBits(), (std::vector<std::uint8_t>{0x80, 0x80, 0x00, 0x40}));
+    EXPECT_EQ(img.GetPicture().bytes, (std::vector<std::uint8_t>{0x80, 0x80, 0x00, 0x40}));
 }
 
 TEST(BmpImage, TwentyFourBitGreysSplitAtTheThreshold) {
@@ -319,14 +311,13 @@ TEST(BmpImage, RefusalsShowOneMessageAndKeepThePreviousPicture) {
     Bmp first(3, 2, 24);
     first.pixel = [](int x, int) { return x == 1 ? 0u : 0xFFFFFFu; };
     for (const auto& c : cases) {
-        RecordingSink sink;
-        CBmpImage img(&sink);
+        CBmpImage img;
         ASSERT_TRUE(img.LoadFromMemory(first.Bytes()));
         const Picture before = Loaded(img);
         img.SetThreshold(150);
-        EXPECT_FALSE(img.LoadFromMemory(c.bytes)) << c.name;
-        EXPECT_EQ(sink.texts, std::vector<std::string>{c.text}) << c.name;
-        EXPECT_EQ(img.GetLastError(), c.text) << c.name;
+        const Status refused = img.LoadFromMemory(c.bytes);
+        EXPECT_FALSE(refused) << c.name;
+        EXPECT_EQ(refused.message(), c.text) << c.name;
         EXPECT_EQ(Loaded(img), before) << c.name;
         EXPECT_EQ(img.GetThreshold(), 150) << c.name;
     }
@@ -340,16 +331,16 @@ TEST(BmpImage, HugeDeclaredSizeWithinLimitsOnATinyFileReadsWhatIsThere) {
     CBmpImage img;
     ASSERT_TRUE(img.LoadFromMemory(bmp.Bytes()));
     EXPECT_EQ(img.GetSize(), (Size{30000, 2000}));
-    EXPECT_EQ(img.GetBits().size(), 3750u * 2000u);
-    EXPECT_EQ(img.GetBits()[3750u * 1999u], 0x80);  // the one pixel there (black), bottom row
+    const Picture p = img.TakePicture();
+    EXPECT_EQ(p.bytes.size(), 3750u * 2000u);
+    EXPECT_EQ(p.bytes[3750u * 1999u], 0x80);  // the one pixel there (black), bottom row
 }
 
-TEST(BmpImage, FileLoadsRereadTheFileAndMissingFilesFailSilently) {
+TEST(BmpImage, FileLoadsRereadTheFileAndAMissingFileIsNamed) {
     Bmp bmp(2, 1, 24);
     bmp.pixel = [](int x, int) { return Grey(x == 0 ? 120 : 130); };
     const std::string path = test::WriteTemp("pictoma_reload.bmp", bmp.Bytes());
-    RecordingSink sink;
-    CBmpImage img(&sink);
+    CBmpImage img;
     img.SetFileName(path);
     ASSERT_TRUE(img.Load());
     EXPECT_EQ(Row(Loaded(img), 0), "#.");
@@ -359,9 +350,9 @@ TEST(BmpImage, FileLoadsRereadTheFileAndMissingFilesFailSilently) {
 
     std::remove(path.c_str());
     img.SetThreshold(100);
-    EXPECT_FALSE(img.Load());
-    EXPECT_TRUE(sink.texts.empty());
-    EXPECT_NE(img.GetLastError().find(path), std::string::npos);
+    const Status missing = img.Load();
+    EXPECT_FALSE(missing);
+    EXPECT_NE(missing.message().find(path), std::string::npos);
     EXPECT_EQ(Row(Loaded(img), 0), "##");
 }
 
