@@ -1,6 +1,7 @@
 #include "PictomaDoc.h"
 
 #include "AtomicFile.h"
+#include "IconSource.h"
 #include "SourceText.h"
 
 namespace pictoma {
@@ -49,18 +50,14 @@ bool CPictomaDoc::OnNewDocument() {
     m_bFromFile = false;
     m_strBmpFile.clear();
 
-    if (m_pixels.empty()) {
+    if (m_pixels.bytes.empty()) {
         // The program's first New: a white picture, shown by the views' initial update.
-        m_nWidth = kNewPictureSide;
-        m_nHeight = kNewPictureSide;
-        m_pixels.assign(mono::ByteCount(m_nWidth, m_nHeight), 0);
+        SetWorkingPicture(Picture(kNewPictureSide, kNewPictureSide));
         return true;
     }
     const std::optional<Size> size = m_host.AskSize({kNewPictureSide, kNewPictureSide});
     if (size && size->width > 0 && size->height > 0) {
-        m_nWidth = size->width;
-        m_nHeight = size->height;
-        m_pixels.assign(mono::ByteCount(m_nWidth, m_nHeight), 0);
+        SetWorkingPicture(Picture(size->width, size->height));
         UpdateAllViews();
     }
     // Cancel keeps the picture, but the document is still new and untitled.
@@ -89,11 +86,11 @@ bool CPictomaDoc::LoadImage() {
 
 void CPictomaDoc::CopyFromImage() {
     // Before its first successful load the image has no picture: keep ours then.
-    if (!m_image.HasPicture()) return;
-    Picture p = m_image.GetPicture();
-    m_pixels = std::move(p.bytes);
-    m_nWidth = p.width;
-    m_nHeight = p.height;
+    if (m_image.HasPicture()) SetWorkingPicture(m_image.GetPicture());
+}
+
+void CPictomaDoc::SetWorkingPicture(Picture picture) {
+    m_pixels = std::move(picture);
 }
 
 // After a picture was taken from a file: the too-large warning, then the focus to the first
@@ -115,12 +112,19 @@ void CPictomaDoc::InvalidatePixel(int x, int y) {
             view->InvalidateRect(PixelArea(docView->Kind(), x, y), false);
 }
 
-bool CPictomaDoc::ReplacePicture(std::vector<std::uint8_t> bytes, int width, int height) {
-    if (width <= 0 || height <= 0 || bytes.size() != mono::ByteCount(width, height)) return false;
+bool CPictomaDoc::SetPixel(int x, int y, bool black) {
+    if (x < 0 || y < 0 || x >= m_pixels.width || y >= m_pixels.height) return false;
+    std::uint8_t& byte = m_pixels.bytes[mono::IndexOf(x, y, m_pixels.width)];
+    byte = pictoma::SetBit(byte, mono::BitOf(x), black);
     m_bEdited = true;
-    m_pixels = std::move(bytes);
-    m_nWidth = width;
-    m_nHeight = height;
+    InvalidatePixel(x, y);
+    return true;
+}
+
+bool CPictomaDoc::ReplacePicture(Picture picture) {
+    if (!picture.Consistent()) return false;
+    m_bEdited = true;
+    SetWorkingPicture(std::move(picture));
     UpdateAllViews();
     return true;
 }
@@ -207,8 +211,8 @@ bool CPictomaDoc::RefuseTooLarge() {
 
 void CPictomaDoc::OnFileExport() {
     if (RefuseTooLarge()) return;
-    m_host.ShowExport({m_pixels, m_nWidth, m_nHeight, (SCREEN_WIDTH - m_nWidth) / 2,
-                       (SCREEN_HEIGHT - m_nHeight) / 2});
+    const ScreenPosition at = CentredPosition(m_pixels.width, m_pixels.height);
+    m_host.ShowExport({m_pixels, at.x, at.y});
 }
 
 void CPictomaDoc::OnFileSave() {
@@ -237,11 +241,11 @@ bool CPictomaDoc::WriteText(const std::string& path, const std::string& text) {
 }
 
 bool CPictomaDoc::SaveAsC(const std::string& path) {
-    return WriteText(path, MakeSaveTextC(m_pixels, m_nWidth));
+    return WriteText(path, MakeSaveTextC(m_pixels));
 }
 
 bool CPictomaDoc::SaveAsBasic(const std::string& path) {
-    return WriteText(path, MakeSaveTextBasic(m_pixels, m_nWidth));
+    return WriteText(path, MakeSaveTextBasic(m_pixels));
 }
 
 }  // namespace pictoma

@@ -4,18 +4,17 @@
 // (Save, Export, Reset, the threshold commands, Pen and Rubber) with their enable/check rules.
 // Qt-free: dialogs and message boxes go through DocumentHost, the views through ViewBase.
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "BmpImage.h"
 #include "Document.h"
 #include "DocumentHost.h"
+#include "SourceRows.h"
 
 namespace pictoma {
 
-// The document's messages (the program's string table, ids 61191 and 61192).
-inline constexpr const char* kMsgFileTooLarge = "File too large to save,please resize or crop it";
+// The document's question before edits are dropped (string id 61192; 61191, kMsgFileTooLarge, is
+// shared with the converter).
 inline constexpr const char* kMsgChangesWillBeLost = "All the change will lose,\n    are you sure?";
 
 // The save dialog's filter entries: entry 1 writes the C form, entry 2 the BASIC form.
@@ -51,16 +50,23 @@ public:
     // with the document unchanged, when the file cannot be read.
     bool OnOpenDocument(const std::string& path) override;
 
+    // The working picture the views show, read only: every change goes through the operations
+    // below.
+    const Picture& GetPicture() const { return m_pixels; }
+    // Sets (black) or clears pixel (x, y), 0-based, marks the document edited and repaints the
+    // pixel in every view (also when it already had that colour). False, with nothing changed,
+    // outside the picture.
+    bool SetPixel(int x, int y, bool black);
     // Marks the areas of pixel (x, y), 0-based, for repaint in every canvas and preview view.
     void InvalidatePixel(int x, int y);
     // Replaces the working picture (Crop, Resize) and updates all views; sets m_bEdited. False,
-    // with nothing changed, when `bytes` does not hold exactly a width x height picture.
-    bool ReplacePicture(std::vector<std::uint8_t> bytes, int width, int height);
+    // with nothing changed, when `picture` is not a whole picture of at least 1 x 1.
+    bool ReplacePicture(Picture picture);
 
     // The threshold of the source picture.
     int GetThreshold() const { return m_image.GetThreshold(); }
     // True when the working picture is larger than the terminal's screen.
-    bool TooLarge() const { return TooLargeForScreen(m_nWidth, m_nHeight); }
+    bool TooLarge() const { return TooLargeForScreen(m_pixels.width, m_pixels.height); }
 
     // Command handlers.
     void OnFileSave();
@@ -87,19 +93,16 @@ private:
     DocumentHost& m_host;
 
 public:
-    // The state the views read and write; m_pixels always holds exactly
-    // mono::ByteCount(m_nWidth, m_nHeight) bytes.
     CBmpImage m_image;
     bool m_bEdited = false;
     bool m_bPen = true;
-    std::vector<std::uint8_t> m_pixels;
-    int m_nWidth = 40;
-    int m_nHeight = 40;
     bool m_bFromFile = false;
     std::string m_strBmpFile;
 
 private:
-    // Loads m_image; when it fails without a message of its own, tells the user why.
+    // The one place where the working picture is replaced; updates no view.
+    void SetWorkingPicture(Picture picture);
+    // Loads m_image; when it fails, tells the user why.
     bool LoadImage();
     void CopyFromImage();
     void WarnAndFocusPreview();
@@ -107,6 +110,10 @@ private:
     bool AskToDropEdits();
     bool RefuseTooLarge();
     bool WriteText(const std::string& path, const std::string& text);
+
+    // The working picture: its size and its bytes (always exactly a whole picture; before the
+    // first New it is empty).
+    Picture m_pixels;
 };
 
 }  // namespace pictoma

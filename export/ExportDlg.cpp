@@ -18,6 +18,7 @@
 #include "IconSource.h"
 #include "IntFieldQt.h"
 #include "MessageBoxQt.h"
+#include "SaveFileDialogQt.h"
 
 namespace pictoma {
 
@@ -41,9 +42,7 @@ CExportDlg::CExportDlg(const ExportRequest& request, MessageSink& messages, QWid
 
 CExportDlg::CExportDlg(const ExportRequest& request, MessageSink* messages, QWidget* parent)
     : QDialog(parent),
-      m_pixels(request.pixels),
-      m_nWidth(request.width),
-      m_nHeight(request.height),
+      m_pixels(request.picture),
       m_x(request.x),
       m_y(request.y),
       m_messages(messages),
@@ -158,9 +157,8 @@ bool CExportDlg::ReadFields() {
 }
 
 void CExportDlg::Regenerate() {
-    m_text = m_format->currentIndex() == 0
-                 ? MakeIconSourceC(m_pixels, m_nWidth, m_nHeight, m_x, m_y)
-                 : MakeIconSourceBasic(m_pixels, m_nWidth, m_nHeight, m_x, m_y);
+    m_text = m_format->currentIndex() == 0 ? MakeIconSourceC(m_pixels, m_x, m_y)
+                                           : MakeIconSourceBasic(m_pixels, m_x, m_y);
     m_output->setPlainText(Latin1(m_text));
 }
 
@@ -196,16 +194,13 @@ void CExportDlg::accept() {
 }
 
 std::optional<QString> CExportDlg::AskSavePathWithDialog(QWidget* parent) {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QString::fromUtf8(kExportFilter));
-    dialog.setDefaultSuffix(QString::fromUtf8(kExportDefaultSuffix));
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty()) return std::nullopt;
-    return files.constFirst();
+    SaveDialogSettings settings;
+    settings.defaultExtension = kExportDefaultSuffix;
+    settings.confirmOverwrite = true;
+    settings.filters = {{kExportFilter, "*.txt"}};
+    const std::optional<SaveChoice> choice = RunSaveFileDialog(parent, settings);
+    if (!choice) return std::nullopt;
+    return QString::fromStdString(choice->path);
 }
 
 }  // namespace pictoma

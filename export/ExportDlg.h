@@ -6,13 +6,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 
 #include <QDialog>
 #include <QString>
 
-#include "DocumentHost.h"
+#include "IconSource.h"
 #include "Messages.h"
 #include "mono.h"
 
@@ -27,10 +26,6 @@ namespace pictoma {
 inline constexpr const char* kExportFilter = "文本文件(*.txt)";
 inline constexpr const char* kExportDefaultSuffix = "txt";
 
-// Valid positions of the picture's top-left corner on the terminal's screen.
-inline constexpr int kExportMaxX = SCREEN_WIDTH - 1;
-inline constexpr int kExportMaxY = SCREEN_HEIGHT - 1;
-
 class CExportDlg : public QDialog {
     Q_OBJECT
 
@@ -40,7 +35,7 @@ public:
     // Puts plain text on the clipboard.
     using ClipboardWriter = std::function<void(const QString& text)>;
 
-    // Builds the dialog for `request` (the picture must stay valid while the dialog lives),
+    // Builds the dialog for `request` (it keeps its own copy of the picture),
     // fills x and y, selects the C form and generates it. Prompts show in message boxes over it.
     explicit CExportDlg(const ExportRequest& request, QWidget* parent = nullptr);
     // The same, with the prompts and the save failure going to `messages`.
@@ -77,9 +72,7 @@ private:
     void OnCopy();
     void OnSave();
 
-    std::span<const std::uint8_t> m_pixels;
-    int m_nWidth;
-    int m_nHeight;
+    Picture m_pixels;
     int m_x;
     int m_y;
     std::string m_text;

@@ -28,6 +28,10 @@ constexpr std::uint8_t MaskOf(int x) {
 constexpr std::size_t IndexOf(int x, int y, int width) {
     return std::size_t(y) * std::size_t(BytesPerRow(width)) + std::size_t(x >> 3);
 }
+// Bit of pixel column x within its byte, as GetBit and SetBit count it (0 = most significant).
+constexpr int BitOf(int x) {
+    return x & 7;
+}
 // Byte column (0-based) of pixel column x, and the first pixel column of byte column c.
 constexpr int ByteColumnOf(int x) {
     return x >> 3;

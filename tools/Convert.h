@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Brightness.h"
 #include "CropResizeArgs.h"
 
 namespace pictoma {
@@ -16,7 +17,7 @@ enum class OutputForm { C, Basic, CExport, BasicExport, Pbm };
 struct ConvertOptions {
     std::string input;
     std::string output;  // empty: standard output
-    int threshold = 125;
+    int threshold = DEFAULT_THRESHOLD;
     OutputForm form = OutputForm::C;
     std::optional<int> x, y;       // export position; default centred on the screen
     std::optional<CropArgs> crop;  // applied after the conversion, then the resize

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QWindow>
 
+#include "Crop.h"
 #include "Resize.h"
 #include "ViewDrawing.h"
 #include "ViewGeometry.h"
@@ -75,9 +76,9 @@ void CBmpPreview::SetSizeDialogRunner(SizeDialogRunner run) {
 
 void CBmpPreview::TakeDocument() {
     CPictomaDoc* doc = Doc();
-    m_pPixels = doc ? &doc->m_pixels : nullptr;
-    m_nWidth = doc ? doc->m_nWidth : 0;
-    m_nHeight = doc ? doc->m_nHeight : 0;
+    m_pPixels = doc ? &doc->GetPicture() : nullptr;
+    m_nWidth = doc ? m_pPixels->width : 0;
+    m_nHeight = doc ? m_pPixels->height : 0;
     UpdateScrollBars();
 }
 
@@ -94,7 +95,7 @@ void CBmpPreview::OnUpdate(ViewBase*, long) {
 }
 
 QSize CBmpPreview::Extent() const {
-    if (!m_pPixels || m_pPixels->empty()) return {0, 0};
+    if (!m_pPixels || m_pPixels->bytes.empty()) return {0, 0};
     const Rect frame = geometry::PreviewFrame(m_nWidth, m_nHeight);
     return {frame.right, frame.bottom};
 }
@@ -134,7 +135,7 @@ void CBmpPreview::SetFocus() {
 }
 
 void CBmpPreview::OnDraw(QPainter& dc, const QRect& area) const {
-    if (!m_pPixels || !GetDocument() || m_pPixels->empty()) return;
+    if (!m_pPixels || !GetDocument() || m_pPixels->bytes.empty()) return;
     const Rect frame = geometry::PreviewFrame(m_nWidth, m_nHeight);
     const QRect picture = PictureRect();
     // The white fill under the picture would be painted over at once, so only the margins get it.
@@ -145,12 +146,8 @@ void CBmpPreview::OnDraw(QPainter& dc, const QRect& area) const {
 }
 
 QRect CBmpPreview::PictureRect() const {
-    // Only the rows the array really holds.
-    const int bpr = mono::BytesPerRow(m_nWidth);
-    const int rows = bpr > 0 && m_pPixels
-                         ? std::min<int>(m_nHeight, int(m_pPixels->size() / std::size_t(bpr)))
-                         : 0;
-    return {geometry::PREVIEW_OFFSET, geometry::PREVIEW_OFFSET, m_nWidth, std::max(rows, 0)};
+    const int rows = m_pPixels && !m_pPixels->bytes.empty() ? m_nHeight : 0;
+    return {geometry::PREVIEW_OFFSET, geometry::PREVIEW_OFFSET, m_nWidth, rows};
 }
 
 void CBmpPreview::DrawPicture(QPainter& dc, const QRect& part) const {
@@ -172,7 +169,8 @@ void CBmpPreview::DrawPicture(QPainter& dc, const QRect& part) const {
         const int rows = std::min(stripRows, y1 - top);
         for (int r = 0; r < rows; ++r) {
             auto* out = reinterpret_cast<QRgb*>(strip.scanLine(r));
-            const std::uint8_t* in = m_pPixels->data() + std::size_t(top + r) * std::size_t(bpr) +
+            const std::uint8_t* in = m_pPixels->bytes.data() +
+                                     std::size_t(top + r) * std::size_t(bpr) +
                                      std::size_t(firstByte);
             for (int i = 0; i < byteColumns; ++i)
                 std::memcpy(out + mono::FirstColumnOf(i), kBytePixels[in[i]].data(),
@@ -228,7 +226,8 @@ void CBmpPreview::OnLButtonUp() {
 }
 
 void CBmpPreview::OnUpdateEditCrop(CommandUi& ui) {
-    ui.enabled = CropOffered(m_ptSelStart, m_ptSelEnd);
+    ui.enabled =
+        CropOffered(geometry::ToPicturePoint(m_ptSelStart), geometry::ToPicturePoint(m_ptSelEnd));
 }
 
 void CBmpPreview::OnUpdateIndicator(CommandUi& ui) {
@@ -239,12 +238,13 @@ void CBmpPreview::OnUpdateIndicator(CommandUi& ui) {
 
 void CBmpPreview::OnEditCrop() {
     CPictomaDoc* doc = Doc();
-    if (!doc || !m_pPixels || !CropOffered(m_ptSelStart, m_ptSelEnd)) return;
+    const PicturePoint a = geometry::ToPicturePoint(m_ptSelStart);
+    const PicturePoint b = geometry::ToPicturePoint(m_ptSelEnd);
+    if (!doc || !m_pPixels || !CropOffered(a, b)) return;
     doc->m_bEdited = true;
-    Picture picture(m_nWidth, m_nHeight, *m_pPixels);
+    Picture picture = *m_pPixels;
     // A selection left from a larger picture may hold nothing of this one: the picture stays.
-    if (Crop(picture, m_ptSelStart, m_ptSelEnd))
-        doc->ReplacePicture(std::move(picture.bytes), picture.width, picture.height);
+    if (Crop(picture, a, b)) doc->ReplacePicture(std::move(picture));
     m_ptSelStart = {};
     m_ptSelEnd = {};
 }
@@ -252,17 +252,14 @@ void CBmpPreview::OnEditCrop() {
 void CBmpPreview::OnEditResize() {
     CPictomaDoc* doc = Doc();
     if (!doc) return;
-    const int w = m_nWidth, h = m_nHeight;
-    m_dlgSize.m_nHeight = h;
-    m_dlgSize.m_nWidth = w;
+    m_dlgSize.m_nHeight = m_nHeight;
+    m_dlgSize.m_nWidth = m_nWidth;
     // Set before the dialog shows, so a Cancel leaves it set too.
     doc->m_bEdited = true;
     if (!m_runSizeDialog(m_dlgSize)) return;
     m_nNewWidth = m_dlgSize.m_nWidth;
     m_nNewHeight = m_dlgSize.m_nHeight;
-    const Picture source(w, h, m_pPixels ? *m_pPixels : std::vector<std::uint8_t>());
-    Picture resized = Resize(source, {m_nNewWidth, m_nNewHeight});
-    doc->ReplacePicture(std::move(resized.bytes), m_nNewWidth, m_nNewHeight);
+    doc->ReplacePicture(Resize(doc->GetPicture(), {m_nNewWidth, m_nNewHeight}));
 }
 
 void CBmpPreview::paintEvent(QPaintEvent* event) {
@@ -271,7 +268,7 @@ void CBmpPreview::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect().translated(offset);
     // The background outside what OnDraw fills itself.
     QRegion background = event->region();
-    if (m_pPixels && !m_pPixels->empty())
+    if (m_pPixels && !m_pPixels->bytes.empty())
         background -= ToQRect(geometry::PreviewFrame(m_nWidth, m_nHeight)).translated(-offset);
     for (const QRect& r : background)
         dc.fillRect(r, Qt::white);

@@ -11,8 +11,8 @@
 #include <QRegion>
 
 #include "BmpSizeDlg.h"
-#include "Crop.h"
 #include "PictomaDoc.h"
+#include "ViewGeometry.h"
 
 class QPainter;
 
@@ -85,7 +85,7 @@ private:
     void DrawPicture(QPainter& dc, const QRect& part) const;
     void DrawBand(QPainter& dc) const;
 
-    std::vector<std::uint8_t>* m_pPixels = nullptr;
+    const Picture* m_pPixels = nullptr;
     CBmpSizeDlg m_dlgSize;
     bool m_bSelecting = false;
     ViewPoint m_ptSelStart;

@@ -9,20 +9,15 @@
 
 namespace pictoma {
 
-std::optional<CropCut> CropCutOf(Size picture, ViewPoint a, ViewPoint b) {
+std::optional<CropCut> CropCutOf(Size picture, PicturePoint a, PicturePoint b) {
     const int bpr = mono::BytesPerRow(std::max(picture.width, 0));
     const int height = std::max(picture.height, 0);
     if (bpr == 0 || height == 0) return std::nullopt;
 
-    // Keeping the corners within [origin, origin + 8 * bpr] across and [origin, origin + height]
-    // down changes no cut (the far ends are limited below anyway) and keeps the arithmetic small.
-    const auto across = [&](int x) {
-        return std::clamp(x, SELECTION_ORIGIN, SELECTION_ORIGIN + mono::FirstColumnOf(bpr)) -
-               SELECTION_ORIGIN;
-    };
-    const auto down = [&](int y) {
-        return std::clamp(y, SELECTION_ORIGIN, SELECTION_ORIGIN + height) - SELECTION_ORIGIN;
-    };
+    // Keeping the corners within [0, 8 * bpr] across and [0, height] down changes no cut (the far
+    // ends are limited below anyway) and keeps the arithmetic small.
+    const auto across = [&](int x) { return std::clamp(x, 0, mono::FirstColumnOf(bpr)); };
+    const auto down = [&](int y) { return std::clamp(y, 0, height); };
     const int ax = across(a.x), bx = across(b.x), ay = down(a.y), by = down(b.y);
     const int left = std::min(ax, bx), right = std::max(ax, bx);
     const int top = std::min(ay, by), bottom = std::max(ay, by);
@@ -38,7 +33,7 @@ std::optional<CropCut> CropCutOf(Size picture, ViewPoint a, ViewPoint b) {
     return cut;
 }
 
-bool Crop(Picture& picture, ViewPoint a, ViewPoint b) {
+bool Crop(Picture& picture, PicturePoint a, PicturePoint b) {
     const int bpr = picture.BytesPerRow();
     if (bpr <= 0) return false;
     const int rows = int(std::min<std::size_t>(std::size_t(std::max(picture.height, 0)),

@@ -7,22 +7,19 @@
 
 namespace pictoma {
 
-// A selection corner in the preview's view coordinates (one unit per device pixel).
-struct ViewPoint {
+// A selection corner in picture pixels: (x, y) is the corner at the top left of pixel (x, y), so
+// a picture W x H has its corners from (0, 0) to (W, H).
+struct PicturePoint {
     int x = 0;
     int y = 0;
-    bool operator==(const ViewPoint&) const = default;
+    bool operator==(const PicturePoint&) const = default;
 };
 
-// View coordinate of picture column 0 and of row 0 for a selection corner: Crop takes view x - 5
-// and view y - 5 as picture column and row (the picture itself is drawn one unit further in).
-constexpr int SELECTION_ORIGIN = 5;
-
-// Crop is offered only for a selection at least this many view units wide.
+// Crop is offered only for a selection at least this many pixels wide.
 constexpr int MIN_CROP_WIDTH = 8;
 
 // Whether Crop is offered for the selection spanned by corners a and b (its height plays no part).
-constexpr bool CropOffered(ViewPoint a, ViewPoint b) {
+constexpr bool CropOffered(PicturePoint a, PicturePoint b) {
     return (a.x > b.x ? a.x - b.x : b.x - a.x) >= MIN_CROP_WIDTH;
 }
 
@@ -43,14 +40,15 @@ struct CropCut {
 // The cut for the selection spanned by corners a and b (either order) on a picture of the given
 // size: the byte columns from the left corner's to the one 7 pixels right of the right corner, the
 // rows from the top corner's to the bottom corner's, limited to the last byte column and the last
-// row. Corners left of or above SELECTION_ORIGIN count as on it. nullopt when the limited cut holds
-// no byte column or no row (a selection left from a larger picture, or one along its bottom edge).
-std::optional<CropCut> CropCutOf(Size picture, ViewPoint a, ViewPoint b);
+// row. Corners left of or above the picture count as on its edge. nullopt when the limited cut
+// holds no byte column or no row (a selection left from a larger picture, or one along its bottom
+// edge).
+std::optional<CropCut> CropCutOf(Size picture, PicturePoint a, PicturePoint b);
 
 // Cuts `picture` to CropCutOf(its size, a, b), copying the bytes unchanged (so pixels that lay
 // beyond the old width in a row's last byte come along), and returns true; returns false and leaves
 // the picture as it was when the cut is empty. Rows missing from a short byte array count as
 // absent.
-bool Crop(Picture& picture, ViewPoint a, ViewPoint b);
+bool Crop(Picture& picture, PicturePoint a, PicturePoint b);
 
 }  // namespace pictoma

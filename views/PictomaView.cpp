@@ -68,10 +68,9 @@ bool CPictomaView::OverPicture() const {
 
 void CPictomaView::TakeDocument() {
     CPictomaDoc* doc = Doc();
-    m_pPixels = doc ? &doc->m_pixels : nullptr;
-    m_nWidth = doc ? doc->m_nWidth : 0;
-    m_nHeight = doc ? doc->m_nHeight : 0;
-    m_nBytesPerRow = mono::BytesPerRow(m_nWidth);
+    m_pPixels = doc ? &doc->GetPicture() : nullptr;
+    m_nWidth = doc ? m_pPixels->width : 0;
+    m_nHeight = doc ? m_pPixels->height : 0;
     // A mouse grab stays until the button comes up, but it no longer draws.
     m_bDrawing = false;
 }
@@ -108,13 +107,11 @@ void CPictomaView::OnDraw(QPainter& dc) const {
     for (int i = 0; i <= w; ++i)
         dc.fillRect(geometry::GridLine(i), geometry::GRID_ORIGIN, 1, c * h, Qt::black);
 
-    // The black pixels; white ones show the frame's fill. Only rows the array really holds.
-    const std::vector<std::uint8_t>& bytes = *m_pPixels;
-    const int rows = m_nBytesPerRow > 0 ? std::min<int>(h, int(bytes.size()) / m_nBytesPerRow) : 0;
-    for (int y = 0; y < rows; ++y) {
+    // The black pixels; white ones show the frame's fill.
+    const Picture& picture = *m_pPixels;
+    for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            if (bytes[mono::IndexOf(x, y, w)] & mono::MaskOf(x))
-                dc.fillRect(ToQRect(geometry::PixelSquare(x, y)), Qt::black);
+            if (picture.Black(x, y)) dc.fillRect(ToQRect(geometry::PixelSquare(x, y)), Qt::black);
         }
     }
 }
@@ -128,16 +125,7 @@ void CPictomaView::MapPoint(QPoint point) {
 void CPictomaView::ApplyTool() {
     CPictomaDoc* doc = Doc();
     if (!doc || !m_pPixels || !Fits()) return;
-    const int x = m_nCurX, y = m_nCurY;
-    if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight) return;
-    const std::size_t pos = mono::IndexOf(x, y, m_nWidth);
-    if (pos >= m_pPixels->size()) return;
-    std::uint8_t& byte = (*m_pPixels)[pos];
-    byte =
-        doc->m_bPen ? std::uint8_t(byte | mono::MaskOf(x)) : std::uint8_t(byte & ~mono::MaskOf(x));
-    // Also when the pixel already had the tool's colour.
-    doc->m_bEdited = true;
-    doc->InvalidatePixel(x, y);
+    doc->SetPixel(m_nCurX, m_nCurY, doc->m_bPen);
 }
 
 void CPictomaView::OnLButtonDown(QPoint point) {

@@ -3,9 +3,7 @@
 // inside a red frame, edited pixel by pixel with the pen or the rubber. It shows only pictures that
 // fit the terminal's screen, writes the pixel under the mouse into the status pane, and prints.
 
-#include <cstdint>
 #include <functional>
-#include <vector>
 
 #include <QCursor>
 #include <QWidget>
@@ -80,8 +78,7 @@ private:
     void OnSetCursor();
 
     bool m_bDrawing = false;
-    int m_nBytesPerRow = 0;
-    std::vector<std::uint8_t>* m_pPixels = nullptr;
+    const Picture* m_pPixels = nullptr;
     int m_nCurX = 0;
     int m_nCurY = 0;
     int m_nWidth = SCREEN_WIDTH;

@@ -9,7 +9,27 @@
 #include "Crop.h"
 #include "Document.h"
 
+namespace pictoma {
+
+// A point in the preview's view coordinates (one unit per device pixel, scroll position applied).
+struct ViewPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const ViewPoint&) const = default;
+};
+
+}  // namespace pictoma
+
 namespace pictoma::geometry {
+
+// View coordinate of picture column 0 and of row 0 for a selection corner: a corner at view
+// (x, y) is the picture corner (x - 5, y - 5) (the picture itself is drawn one unit further in).
+constexpr int SELECTION_ORIGIN = 5;
+
+// The picture corner a selection corner stands for.
+constexpr PicturePoint ToPicturePoint(ViewPoint p) {
+    return {p.x - SELECTION_ORIGIN, p.y - SELECTION_ORIGIN};
+}
 
 // The canvas: pixel (x, y) owns the cell between grid lines 5 + 5x and 5 + 5(x + 1).
 constexpr int CELL_SIZE = 5;

@@ -52,9 +52,9 @@ void RenderRepeatedly(benchmark::State& state, View& view, CPictomaDoc& doc, QPo
 void BM_CanvasFullRepaint(benchmark::State& state) {
     NoDialogs host;
     CPictomaDoc doc(host);
-    doc.m_nWidth = SCREEN_WIDTH;
-    doc.m_nHeight = SCREEN_HEIGHT;
-    doc.m_pixels.assign(mono::ByteCount(SCREEN_WIDTH, SCREEN_HEIGHT), 0xFF);
+    doc.ReplacePicture(
+        Picture(SCREEN_WIDTH, SCREEN_HEIGHT,
+                std::vector<std::uint8_t>(mono::ByteCount(SCREEN_WIDTH, SCREEN_HEIGHT), 0xFF)));
     CPictomaView canvas(doc);
     canvas.resize(5 * SCREEN_WIDTH + 8, 5 * SCREEN_HEIGHT + 8);
     RenderRepeatedly(state, canvas, doc, {5 * 127 + 7, 5 * 63 + 7});
@@ -64,14 +64,13 @@ void BM_PreviewFullRepaint(benchmark::State& state) {
     const int side = int(state.range(0));
     NoDialogs host;
     CPictomaDoc doc(host);
-    doc.m_nWidth = side;
-    doc.m_nHeight = side;
     // Random pixels, mostly black at the far corner's byte so the check below finds black.
     std::mt19937 rng(11);
-    doc.m_pixels.resize(mono::ByteCount(side, side));
-    for (auto& b : doc.m_pixels)
+    Picture picture(side, side);
+    for (auto& b : picture.bytes)
         b = std::uint8_t(rng());
-    doc.m_pixels.back() = 0xFF;
+    picture.bytes.back() = 0xFF;
+    doc.ReplacePicture(std::move(picture));
     CBmpPreview preview(doc);
     preview.resize(side + 7, side + 7);
     RenderRepeatedly(state, preview, doc, {side + 5, side + 5});

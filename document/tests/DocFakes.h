@@ -14,15 +14,9 @@
 #include <vector>
 
 #include "PictomaDoc.h"
+#include "ScriptedSink.h"
 
 namespace pictoma::test {
-
-struct ShownMessage {
-    std::string text;
-    MsgIcon icon;
-    MsgButtons buttons;
-    bool operator==(const ShownMessage&) const = default;
-};
 
 struct ExportCall {
     std::vector<std::uint8_t> pixels;
@@ -57,7 +51,7 @@ public:
         return saves.empty() ? std::nullopt : Pop(saves);
     }
     void ShowExport(const ExportRequest& r) override {
-        exports.push_back({{r.pixels.begin(), r.pixels.end()}, r.width, r.height, r.x, r.y});
+        exports.push_back({r.picture.bytes, r.picture.width, r.picture.height, r.x, r.y});
     }
 
     std::deque<MsgAnswer> answers;

@@ -81,9 +81,9 @@ protected:
 };
 
 TEST_F(DocTest, StartUpIsAWhite64x64PictureWithoutDialog) {
-    EXPECT_EQ(doc.m_nWidth, 64);
-    EXPECT_EQ(doc.m_nHeight, 64);
-    EXPECT_EQ(doc.m_pixels, std::vector<std::uint8_t>(512, 0));
+    EXPECT_EQ(doc.GetPicture().width, 64);
+    EXPECT_EQ(doc.GetPicture().height, 64);
+    EXPECT_EQ(doc.GetPicture().bytes, std::vector<std::uint8_t>(512, 0));
     EXPECT_TRUE(host.sizePresets.empty());
     EXPECT_EQ(canvas.updates, 0);  // only the framework's initial update
     EXPECT_EQ(canvas.initialUpdates, 1);
@@ -108,17 +108,18 @@ TEST_F(DocTest, LaterNewAsksForTheSize) {
     host.sizes = {Size{13, 5}};
     EXPECT_TRUE(doc.NewDocument());
     EXPECT_EQ(host.sizePresets, (std::vector<Size>{Size{64, 64}}));
-    EXPECT_EQ(doc.m_nWidth, 13);
-    EXPECT_EQ(doc.m_nHeight, 5);
-    EXPECT_EQ(doc.m_pixels, std::vector<std::uint8_t>(10, 0));
+    EXPECT_EQ(doc.GetPicture().width, 13);
+    EXPECT_EQ(doc.GetPicture().height, 5);
+    EXPECT_EQ(doc.GetPicture().bytes, std::vector<std::uint8_t>(10, 0));
     EXPECT_EQ(Updates(), 1);
     EXPECT_TRUE(doc.m_bEdited);  // New leaves the flag alone
 
-    doc.m_pixels[0] = 0xFF;
+    for (int x = 0; x < 8; ++x)
+        doc.SetPixel(x, 0, true);
     host.sizes = {std::nullopt};  // Cancel: the picture stays, the New still succeeds
     EXPECT_TRUE(doc.NewDocument());
-    EXPECT_EQ(doc.m_nWidth, 13);
-    EXPECT_EQ(doc.m_pixels[0], 0xFF);
+    EXPECT_EQ(doc.GetPicture().width, 13);
+    EXPECT_EQ(doc.GetPicture().bytes[0], 0xFF);
     EXPECT_EQ(Updates(), 1);
 }
 
@@ -133,9 +134,9 @@ TEST_F(DocTest, OpenStartsAtDefaultThresholdAndTakesThePicture) {
     canvas.initialUpdates = 0;
     ASSERT_TRUE(doc.OpenDocument(path));
     EXPECT_EQ(doc.GetThreshold(), DEFAULT_THRESHOLD);
-    EXPECT_EQ(doc.m_pixels, RampPicture(40, 3, DEFAULT_THRESHOLD));
-    EXPECT_EQ(doc.m_nWidth, 40);
-    EXPECT_EQ(doc.m_nHeight, 3);
+    EXPECT_EQ(doc.GetPicture().bytes, RampPicture(40, 3, DEFAULT_THRESHOLD));
+    EXPECT_EQ(doc.GetPicture().width, 40);
+    EXPECT_EQ(doc.GetPicture().height, 3);
     EXPECT_TRUE(doc.m_bFromFile);
     EXPECT_FALSE(doc.m_bEdited);
     EXPECT_FALSE(doc.m_bPen);  // the tool survives Open
@@ -155,14 +156,14 @@ TEST_F(DocTest, OpenStartsAtDefaultThresholdAndTakesThePicture) {
     host.sizes = {Size{8, 1}};
     doc.OnEditReset();
     EXPECT_EQ(host.sizePresets.size(), 2u);
-    EXPECT_EQ(doc.m_pixels, std::vector<std::uint8_t>{0});
+    EXPECT_EQ(doc.GetPicture().bytes, std::vector<std::uint8_t>{0});
 }
 
 TEST_F(DocTest, TooLargePictureIsWarnedFocusedAndRefused) {
     OpenRamp(200, 50);
     EXPECT_EQ(host.messages, std::vector<ShownMessage>{kTooLargeWarning});
-    EXPECT_EQ(doc.m_nWidth, 200);
-    EXPECT_EQ(doc.m_pixels, RampPicture(200, 50, DEFAULT_THRESHOLD));
+    EXPECT_EQ(doc.GetPicture().width, 200);
+    EXPECT_EQ(doc.GetPicture().bytes, RampPicture(200, 50, DEFAULT_THRESHOLD));
     EXPECT_EQ(preview.focused, 1);  // the first preview only
     EXPECT_EQ(preview2.focused, 0);
     EXPECT_EQ(canvas.focused + other.focused, 0);
@@ -175,13 +176,13 @@ TEST_F(DocTest, TooLargePictureIsWarnedFocusedAndRefused) {
     EXPECT_TRUE(host.exports.empty());
 
     // Cropped to fit, then Reset: the whole picture again, warned again, without a question.
-    ASSERT_TRUE(doc.ReplacePicture(std::vector<std::uint8_t>(40, 0xAA), 16, 20));
+    ASSERT_TRUE(doc.ReplacePicture(Picture(16, 20, std::vector<std::uint8_t>(40, 0xAA))));
     host.messages.clear();
     const int before = Updates();
     doc.OnEditReset();
-    EXPECT_EQ(doc.m_nWidth, 200);
-    EXPECT_EQ(doc.m_nHeight, 50);
-    EXPECT_EQ(doc.m_pixels, RampPicture(200, 50, DEFAULT_THRESHOLD));
+    EXPECT_EQ(doc.GetPicture().width, 200);
+    EXPECT_EQ(doc.GetPicture().height, 50);
+    EXPECT_EQ(doc.GetPicture().bytes, RampPicture(200, 50, DEFAULT_THRESHOLD));
     EXPECT_FALSE(doc.m_bEdited);
     EXPECT_EQ(Updates(), before + 1);
     EXPECT_EQ(host.messages, std::vector<ShownMessage>{kTooLargeWarning});
@@ -201,7 +202,7 @@ TEST_F(DocTest, SizeLimitsOfSaveAndExport) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
         host = FakeHost();
         std::vector<std::uint8_t> bytes(mono::ByteCount(c.w, c.h), 0x5A);
-        ASSERT_TRUE(doc.ReplacePicture(bytes, c.w, c.h));
+        ASSERT_TRUE(doc.ReplacePicture(Picture(c.w, c.h, bytes)));
 
         host.saves = {std::nullopt};
         doc.OnFileSave();
@@ -225,7 +226,7 @@ TEST_F(DocTest, SizeLimitsOfSaveAndExport) {
 
 TEST_F(DocTest, SaveDialogSettingsAndFilterPicksTheForm) {
     // The worked example: 10 x 2, bytes 80 00 FF C0.
-    ASSERT_TRUE(doc.ReplacePicture({0x80, 0x00, 0xFF, 0xC0}, 10, 2));
+    ASSERT_TRUE(doc.ReplacePicture(Picture(10, 2, {0x80, 0x00, 0xFF, 0xC0})));
     doc.m_bEdited = false;
     const std::string cPath = (dir / "picture.bas").string();
     const std::string basicPath = (dir / "picture.c").string();
@@ -270,7 +271,7 @@ TEST_F(DocTest, SaveFailureNamesTheFileAndKeepsTheOldOne) {
     // A successful save over an existing file replaces it whole.
     host.saves = {SaveChoice{existing.string(), 1}};
     doc.OnFileSave();
-    EXPECT_EQ(test::ReadFile(existing), MakeSaveTextC(doc.m_pixels, doc.m_nWidth));
+    EXPECT_EQ(test::ReadFile(existing), MakeSaveTextC(doc.GetPicture()));
 }
 
 TEST_F(DocTest, ThresholdRulesAtTheLimits) {
@@ -286,7 +287,7 @@ TEST_F(DocTest, ThresholdRulesAtTheLimits) {
         EXPECT_EQ(Query(cmd::kThresholdIncrease).enabled, c.increase) << c.threshold;
         EXPECT_EQ(Query(cmd::kThresholdDecrease).enabled, c.decrease) << c.threshold;
         EXPECT_TRUE(Query(cmd::kThresholdSet).enabled);
-        EXPECT_EQ(doc.m_pixels, RampPicture(90, 2, c.threshold));
+        EXPECT_EQ(doc.GetPicture().bytes, RampPicture(90, 2, c.threshold));
     }
     // Stepping from 179: one Increase reaches 180 and disables itself.
     host.thresholds = {ThresholdChoice{false, 179}};
@@ -301,16 +302,16 @@ TEST_F(DocTest, IncreaseAndDecreaseReReadTheFileEveryTime) {
     const int before = Updates();
     Run(cmd::kThresholdIncrease);
     EXPECT_EQ(doc.GetThreshold(), 126);
-    EXPECT_EQ(doc.m_pixels, RampPicture(40, 2, 126));
+    EXPECT_EQ(doc.GetPicture().bytes, RampPicture(40, 2, 126));
     EXPECT_EQ(Updates(), before + 1);
 
     // The file changed on disk (now all black, 48 x 3): the next step reads it again.
     test::WriteFile(path, test::GreyBmp(48, 3, [](int, int) { return 0; }));
     Run(cmd::kThresholdDecrease);
     EXPECT_EQ(doc.GetThreshold(), 125);
-    EXPECT_EQ(doc.m_nWidth, 48);
-    EXPECT_EQ(doc.m_nHeight, 3);
-    EXPECT_EQ(doc.m_pixels, std::vector<std::uint8_t>(18, 0xFF));
+    EXPECT_EQ(doc.GetPicture().width, 48);
+    EXPECT_EQ(doc.GetPicture().height, 3);
+    EXPECT_EQ(doc.GetPicture().bytes, std::vector<std::uint8_t>(18, 0xFF));
     EXPECT_EQ(Updates(), before + 2);
     EXPECT_TRUE(host.messages.empty());  // not edited: no question
 }
@@ -342,8 +343,8 @@ TEST_F(DocTest, QuestionFlowsOfTheThresholdCommands) {
         host = FakeHost();
         OpenRamp(40, 2);
         // Edit the picture so a reconversion shows: one pixel far right turned black.
-        doc.m_pixels[4] |= 0x01;
-        const std::vector<std::uint8_t> edited = doc.m_pixels;
+        doc.SetPixel(39, 0, true);
+        const std::vector<std::uint8_t> edited = doc.GetPicture().bytes;
         doc.m_bEdited = c.edited;
         if (c.answer) host.answers = {*c.answer};
         const int before = Updates();
@@ -367,11 +368,11 @@ TEST_F(DocTest, QuestionFlowsOfTheThresholdCommands) {
         }
         EXPECT_EQ(doc.GetThreshold(), c.threshold);
         if (c.converted) {
-            EXPECT_EQ(doc.m_pixels, RampPicture(40, 2, c.threshold));
+            EXPECT_EQ(doc.GetPicture().bytes, RampPicture(40, 2, c.threshold));
             EXPECT_FALSE(doc.m_bEdited);
             EXPECT_EQ(Updates(), before + 1);
         } else {
-            EXPECT_EQ(doc.m_pixels, edited);
+            EXPECT_EQ(doc.GetPicture().bytes, edited);
             EXPECT_EQ(doc.m_bEdited, c.edited);
             EXPECT_EQ(Updates(), before);
         }
@@ -395,9 +396,9 @@ TEST_F(DocTest, SetShowsItsDialogBeforeTheQuestion) {
 
 TEST_F(DocTest, FailedReReadKeepsEditsAndThresholdAndSaysWhy) {
     const std::string path = OpenRamp(40, 2);
-    doc.m_pixels[0] = 0x0F;
-    doc.m_bEdited = true;
-    const std::vector<std::uint8_t> edited = doc.m_pixels;
+    for (int x = 0; x < 8; ++x)
+        doc.SetPixel(x, 0, x >= 4);
+    const std::vector<std::uint8_t> edited = doc.GetPicture().bytes;
     const int before = Updates();
 
     fs::remove(path);  // deleted since it was opened: the reader shows nothing itself
@@ -415,7 +416,7 @@ TEST_F(DocTest, FailedReReadKeepsEditsAndThresholdAndSaysWhy) {
     EXPECT_EQ(host.messages[3].text, kNotABitmap);
 
     EXPECT_EQ(doc.GetThreshold(), 125);
-    EXPECT_EQ(doc.m_pixels, edited);
+    EXPECT_EQ(doc.GetPicture().bytes, edited);
     EXPECT_TRUE(doc.m_bEdited);
     EXPECT_EQ(Updates(), before);
 }
@@ -427,18 +428,18 @@ TEST_F(DocTest, UnusableFileOnOpen) {
     ASSERT_TRUE(doc.OpenDocument(bad.string()));
     EXPECT_EQ(host.messages,
               (std::vector<ShownMessage>{{kNotABitmap, MsgIcon::Warning, MsgButtons::Ok}}));
-    EXPECT_EQ(doc.m_nWidth, 64);
-    EXPECT_EQ(doc.m_nHeight, 64);
-    EXPECT_EQ(doc.m_pixels, std::vector<std::uint8_t>(512, 0));
+    EXPECT_EQ(doc.GetPicture().width, 64);
+    EXPECT_EQ(doc.GetPicture().height, 64);
+    EXPECT_EQ(doc.GetPicture().bytes, std::vector<std::uint8_t>(512, 0));
     EXPECT_EQ(doc.m_strBmpFile, bad.string());
     EXPECT_TRUE(doc.m_bFromFile);
 
     // Later: the picture the reader kept from the good file, under the bad file's path.
     OpenRamp(20, 4);
-    ASSERT_TRUE(doc.ReplacePicture(std::vector<std::uint8_t>(2, 0xFF), 9, 1));
+    ASSERT_TRUE(doc.ReplacePicture(Picture(9, 1, std::vector<std::uint8_t>(2, 0xFF))));
     ASSERT_TRUE(doc.OpenDocument(bad.string()));
-    EXPECT_EQ(doc.m_nWidth, 20);
-    EXPECT_EQ(doc.m_pixels, RampPicture(20, 4, DEFAULT_THRESHOLD));
+    EXPECT_EQ(doc.GetPicture().width, 20);
+    EXPECT_EQ(doc.GetPicture().bytes, RampPicture(20, 4, DEFAULT_THRESHOLD));
     EXPECT_EQ(doc.m_strBmpFile, bad.string());
     EXPECT_FALSE(doc.m_bEdited);
 }
@@ -454,7 +455,7 @@ TEST_F(DocTest, MissingFileFailsTheOpenAndChangesNothing) {
     EXPECT_EQ(doc.m_strBmpFile, good);
     EXPECT_EQ(doc.GetPathName(), good);
     EXPECT_TRUE(doc.m_bEdited);
-    EXPECT_EQ(doc.m_pixels, RampPicture(20, 4, DEFAULT_THRESHOLD));
+    EXPECT_EQ(doc.GetPicture().bytes, RampPicture(20, 4, DEFAULT_THRESHOLD));
     EXPECT_EQ(canvas.initialUpdates, 0);
 }
 
@@ -484,12 +485,12 @@ TEST_F(DocTest, InvalidatePixelMarksEachKindOfView) {
 }
 
 TEST_F(DocTest, ReplacePictureKeepsBytesAndSizeInStep) {
-    const std::vector<std::uint8_t> before = doc.m_pixels;
-    EXPECT_FALSE(doc.ReplacePicture({}, 0, 0));
-    EXPECT_FALSE(doc.ReplacePicture({1, 2, 3}, 9, 1));
-    EXPECT_EQ(doc.m_pixels, before);
+    const Picture before = doc.GetPicture();
+    EXPECT_FALSE(doc.ReplacePicture(Picture()));
+    EXPECT_FALSE(doc.ReplacePicture(Picture(9, 1, {1, 2, 3})));
+    EXPECT_EQ(doc.GetPicture(), before);
     EXPECT_FALSE(doc.m_bEdited);
-    EXPECT_TRUE(doc.ReplacePicture({1, 2}, 9, 1));
+    EXPECT_TRUE(doc.ReplacePicture(Picture(9, 1, {1, 2})));
     EXPECT_TRUE(doc.m_bEdited);
     EXPECT_EQ(Updates(), 1);
 }

@@ -56,8 +56,8 @@ struct Opened {
     explicit Opened(const Bytes& bytes, int width, int height)
         : pixels(bytes),
           dlg(std::make_unique<CExportDlg>(
-              ExportRequest{pixels, width, height, (SCREEN_WIDTH - width) / 2,
-                            (SCREEN_HEIGHT - height) / 2},
+              ExportRequest{Picture(width, height, pixels), CentredPosition(width, height).x,
+                            CentredPosition(width, height).y},
               sink)) {
         dlg->show();
         dlg->activateWindow();
@@ -85,7 +85,7 @@ struct Opened {
 };
 
 std::string C(const Bytes& b, int x, int y) {
-    return MakeIconSourceC(b, 10, 2, x, y);
+    return MakeIconSourceC(Picture(10, 2, b), x, y);
 }
 
 TEST(ExportDlg, OpensWithTheCentredCFormAndTheCopyButtonFocused) {
@@ -240,7 +240,7 @@ TEST(ExportDlg, AFailingXStopsTheReadingBeforeY) {
     // The form follows the selector when a field changes, too.
     d.Format()->setCurrentIndex(1);
     d.Y()->setText(QStringLiteral("6"));
-    EXPECT_EQ(d.dlg->Text(), MakeIconSourceBasic(kTenByTwo, 10, 2, 3, 6));
+    EXPECT_EQ(d.dlg->Text(), MakeIconSourceBasic(Picture(10, 2, kTenByTwo), 3, 6));
 }
 
 TEST(ExportDlg, CopyPutsTheShownTextOnTheClipboard) {

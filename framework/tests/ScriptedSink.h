@@ -13,6 +13,7 @@ struct ShownMessage {
     std::string text;
     MsgIcon icon;
     MsgButtons buttons;
+    bool operator==(const ShownMessage&) const = default;
 };
 
 class ScriptedSink : public MessageSink {

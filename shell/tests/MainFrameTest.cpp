@@ -134,7 +134,7 @@ TEST_F(MainFrameTest, MenuShortcutLabelsBindNothing) {
     frame.UpdateCommandUi();
     ASSERT_TRUE(Enabled(32773));
     doc.m_bEdited = true;  // Reset would clear it
-    const std::vector<std::uint8_t> before = doc.m_pixels;
+    const std::vector<std::uint8_t> before = doc.GetPicture().bytes;
 
     {
         ModalCatcher catcher;  // Resize and Export would open their dialogs
@@ -142,15 +142,15 @@ TEST_F(MainFrameTest, MenuShortcutLabelsBindNothing) {
             Press(key, Qt::ControlModifier);
         EXPECT_TRUE(catcher.Caught().isEmpty()) << catcher.Caught().join(' ').toStdString();
     }
-    EXPECT_EQ(doc.m_pixels, before);
-    EXPECT_EQ(doc.m_nWidth, 64);
+    EXPECT_EQ(doc.GetPicture().bytes, before);
+    EXPECT_EQ(doc.GetPicture().width, 64);
     EXPECT_TRUE(doc.m_bEdited);
     EXPECT_EQ(preview->SelectionEnd().x, 30);
 
     // The menu item crops: bytes 0..4 across (40 pixels), rows 0..15.
     frame.Action(32773)->trigger();
-    EXPECT_EQ(doc.m_nWidth, 40);
-    EXPECT_EQ(doc.m_nHeight, 16);
+    EXPECT_EQ(doc.GetPicture().width, 40);
+    EXPECT_EQ(doc.GetPicture().height, 16);
 }
 
 TEST_F(MainFrameTest, CommandsFollowTheActivePane) {

@@ -39,12 +39,12 @@ TEST_F(PictomaAppTest, TitleIsUntitledThenTheFilesName) {
     CMainFrame& frame = app.Frame();
     EXPECT_TRUE(frame.isVisible());
     EXPECT_EQ(frame.windowTitle(), "无标题 - Pictoma");
-    EXPECT_EQ(app.Document().m_nWidth, 64);
+    EXPECT_EQ(app.Document().GetPicture().width, 64);
 
     ASSERT_TRUE(app.OpenDocumentFile(path));
     EXPECT_EQ(frame.windowTitle(), "face.bmp - Pictoma");
     EXPECT_EQ(app.Document().m_strBmpFile, path.toStdString());
-    EXPECT_EQ(app.Document().m_nWidth, 20);
+    EXPECT_EQ(app.Document().GetPicture().width, 20);
 
     // A file that cannot be read is reported and changes nothing.
     ExpectMessage();
@@ -57,7 +57,7 @@ TEST_F(PictomaAppTest, TitleIsUntitledThenTheFilesName) {
     OnNextModal<CBmpSizeDlg>([](CBmpSizeDlg& dlg) { dlg.CancelButton()->click(); });
     frame.Action(57600)->trigger();
     EXPECT_EQ(frame.windowTitle(), "无标题 - Pictoma");
-    EXPECT_EQ(app.Document().m_nWidth, 20);
+    EXPECT_EQ(app.Document().GetPicture().width, 20);
 }
 
 TEST_F(PictomaAppTest, FileOpenOffersBitmapsThenAllFiles) {
@@ -143,7 +143,7 @@ TEST_F(PictomaAppTest, CommandLineFileIsOpenedLikeFileOpen) {
     EXPECT_EQ(app.Frame().windowTitle(), "wide.bmp - Pictoma");
     EXPECT_EQ(app.Document().m_strBmpFile,
               m_filesDir.filePath(QStringLiteral("wide.bmp")).toStdString());
-    EXPECT_EQ(app.Document().m_nWidth, 200);
+    EXPECT_EQ(app.Document().GetPicture().width, 200);
     EXPECT_EQ(app.RecentFiles().Files().size(), 1u);
 }
 
@@ -171,7 +171,7 @@ TEST_F(PictomaAppTest, DroppedFileIsOpened) {
     QDropEvent drop(QPointF(where), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&frame, &drop);
     EXPECT_EQ(frame.windowTitle(), "dropped.bmp - Pictoma");
-    EXPECT_EQ(app.Document().m_nWidth, 24);
+    EXPECT_EQ(app.Document().GetPicture().width, 24);
 
     QMimeData text;
     text.setText(QStringLiteral("not a file"));

@@ -21,9 +21,13 @@ struct Preview {
     test::QuietHost host;
     CPictomaDoc doc{host};
     CBmpPreview view{doc};
+    // A document that was never given a picture (before the program's first New) for 0 x 0.
     Preview(int width, int height, const std::vector<std::pair<int, int>>& black = {}) {
         view.resize(300, 200);
-        test::SetPicture(doc, width, height, black);
+        if (width > 0)
+            test::SetPicture(doc, width, height, black);
+        else
+            doc.SendInitialUpdate();
     }
     QWidget* Pane() { return view.viewport(); }
     void Select(QPoint from, QPoint to) {
@@ -35,7 +39,7 @@ struct Preview {
         CommandTarget* route[] = {&view};
         return QueryCommand(cmd::kEditCrop, route).enabled;
     }
-    Picture Pic() const { return Picture(doc.m_nWidth, doc.m_nHeight, doc.m_pixels); }
+    Picture Pic() const { return doc.GetPicture(); }
 };
 
 // The units of `image` in the given colour.
@@ -116,11 +120,7 @@ TEST(BmpPreview, DrawsAnyPartOfAWidePictureExactly) {
 }
 
 TEST(BmpPreview, DrawsNothingForAPictureWithoutBytes) {
-    Preview p(16, 4);
-    p.doc.m_pixels.clear();
-    p.doc.m_nWidth = 0;
-    p.doc.m_nHeight = 0;
-    p.doc.SendInitialUpdate();
+    Preview p(0, 0);
     EXPECT_TRUE(test::AllWhite(test::Render(p.view, 40, 20)));
     EXPECT_EQ(p.view.Extent(), QSize(0, 0));
 }
@@ -197,8 +197,8 @@ TEST(BmpPreview, CropCutsWholeBytesAndRowsUnderTheSelection) {
         router.SetActiveView(&p.view);
         EXPECT_TRUE(router.Dispatch(cmd::kEditCrop));
 
-        EXPECT_EQ(p.doc.m_nWidth, c.width);
-        EXPECT_EQ(p.doc.m_nHeight, c.height);
+        EXPECT_EQ(p.doc.GetPicture().width, c.width);
+        EXPECT_EQ(p.doc.GetPicture().height, c.height);
         EXPECT_TRUE(p.doc.m_bEdited);
         for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x)
@@ -213,12 +213,14 @@ TEST(BmpPreview, CropCutsWholeBytesAndRowsUnderTheSelection) {
 
 TEST(BmpPreview, CropKeepsPixelsBeyondTheOldWidthInTheLastByte) {
     Preview p(100, 20);
+    Picture garbage(100, 20);
     for (int row = 0; row < 20; ++row)
-        p.doc.m_pixels[std::size_t(row) * 13 + 12] = std::uint8_t(row % 2 ? 0x01 : 0x08);
+        garbage.bytes[std::size_t(row) * 13 + 12] = std::uint8_t(row % 2 ? 0x01 : 0x08);
+    test::SetPicture(p.doc, garbage);
     p.Select({5, 5}, {105, 25});
     p.view.OnEditCrop();
-    ASSERT_EQ(p.doc.m_nWidth, 104);
-    ASSERT_EQ(p.doc.m_nHeight, 20);
+    ASSERT_EQ(p.doc.GetPicture().width, 104);
+    ASSERT_EQ(p.doc.GetPicture().height, 20);
     for (int row = 0; row < 20; ++row) {
         EXPECT_EQ(p.Pic().Black(103, row), row % 2 == 1);
         EXPECT_EQ(p.Pic().Black(100, row), row % 2 == 0);
@@ -256,8 +258,8 @@ TEST(BmpPreview, ResizeAsksInItsOwnDialogAndScales) {
             continue;
         }
         const int w = std::atoi(c.width), h = std::atoi(c.height);
-        ASSERT_EQ(p.doc.m_nWidth, w);
-        ASSERT_EQ(p.doc.m_nHeight, h);
+        ASSERT_EQ(p.doc.GetPicture().width, w);
+        ASSERT_EQ(p.doc.GetPicture().height, h);
         EXPECT_EQ(p.view.Extent(), QSize(w + 7, h + 7));
         if (w == 128) {  // every pixel a 2 x 2 block
             EXPECT_TRUE(p.Pic().Black(3, 3));
@@ -271,11 +273,7 @@ TEST(BmpPreview, ResizeAsksInItsOwnDialogAndScales) {
 }
 
 TEST(BmpPreview, ResizeOfAPictureWithoutPixelsGivesAWhitePicture) {
-    Preview p(16, 4);
-    p.doc.m_pixels.clear();
-    p.doc.m_nWidth = 0;
-    p.doc.m_nHeight = 0;
-    p.doc.SendInitialUpdate();
+    Preview p(0, 0);
     p.view.SetSizeDialogRunner([](CBmpSizeDlg& dlg) {
         dlg.m_nWidth = 8;
         dlg.m_nHeight = 2;

@@ -30,7 +30,7 @@ bool RawBit(const Picture& p, int x, int y) {
 struct CropCase {
     const char* what;
     Size picture;
-    ViewPoint a, b;
+    PicturePoint a, b;
     Size cut;
     int firstColumn, firstRow;  // where the cut's top-left pixel lay in the picture
 };
@@ -39,32 +39,32 @@ TEST(Crop, CutsWholeByteColumnsAndRows) {
     const CropCase cases[] = {
         {"a right edge at column 8 takes byte column 1",
          {128, 64},
-         {5, 5},
-         {13, 15},
+         {0, 0},
+         {8, 10},
          {16, 11},
          0,
          0},
-        {"corners in the other order", {128, 64}, {13, 15}, {5, 5}, {16, 11}, 0, 0},
+        {"corners in the other order", {128, 64}, {8, 10}, {0, 0}, {16, 11}, 0, 0},
         {"clamped corners limit to the last byte column and row",
          {128, 64},
-         {5, 5},
-         {133, 69},
+         {0, 0},
+         {128, 64},
          {128, 64},
          0,
          0},
-        {"bits beyond the old width come along", {100, 20}, {5, 5}, {105, 25}, {104, 20}, 0, 0},
-        {"left edge falls back to a multiple of 8", {128, 64}, {22, 9}, {30, 12}, {24, 4}, 16, 4},
+        {"bits beyond the old width come along", {100, 20}, {0, 0}, {100, 20}, {104, 20}, 0, 0},
+        {"left edge falls back to a multiple of 8", {128, 64}, {17, 4}, {25, 7}, {24, 4}, 16, 4},
         {"selection left from a larger picture is limited",
          {32, 16},
-         {13, 7},
-         {205, 205},
+         {8, 2},
+         {200, 200},
          {24, 14},
          8,
          2},
         {"corners left of and above the origin count as on it",
          {16, 8},
-         {-20, -20},
-         {13, 9},
+         {-25, -25},
+         {8, 4},
          {16, 5},
          0,
          0},
@@ -98,7 +98,7 @@ TEST(Crop, GarbageBeyondTheWidthBecomesVisible) {
     Picture p(100, 20);  // 13 bytes per row, the last holding 4 pixels
     for (int y = 0; y < p.height; ++y)
         p.bytes[mono::IndexOf(99, y, p.width)] = 0x0A;
-    ASSERT_TRUE(Crop(p, {5, 5}, {105, 25}));
+    ASSERT_TRUE(Crop(p, {0, 0}, {100, 20}));
     ASSERT_EQ(p.width, 104);
     for (int y = 0; y < p.height; ++y) {
         EXPECT_FALSE(p.Black(99, y));
@@ -113,14 +113,14 @@ TEST(Crop, EmptyCutLeavesThePictureAndSaysSo) {
     struct Case {
         const char* what;
         Picture picture;
-        ViewPoint a, b;
+        PicturePoint a, b;
     };
     const Case cases[] = {
-        {"first byte column beyond the picture", Picture(16, 8), {45, 5}, {65, 8}},
-        {"first row beyond the picture", Picture(16, 8), {5, 25}, {21, 35}},
-        {"drag along the bottom edge holds no row", Picture(128, 64), {5, 69}, {21, 69}},
-        {"picture without bytes", Picture(), {5, 5}, {13, 13}},
-        {"picture without rows", Picture(16, 0), {5, 5}, {21, 5}},
+        {"first byte column beyond the picture", Picture(16, 8), {40, 0}, {60, 3}},
+        {"first row beyond the picture", Picture(16, 8), {0, 20}, {16, 30}},
+        {"drag along the bottom edge holds no row", Picture(128, 64), {0, 64}, {16, 64}},
+        {"picture without bytes", Picture(), {0, 0}, {8, 8}},
+        {"picture without rows", Picture(16, 0), {0, 0}, {16, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -134,7 +134,7 @@ TEST(Crop, EmptyCutLeavesThePictureAndSaysSo) {
 TEST(Crop, ShortByteArrayCutsOnlyThePresentRows) {
     Picture p(16, 8);
     p.bytes.resize(4 * 2, 0xFF);
-    ASSERT_TRUE(Crop(p, {5, 5}, {21, 13}));
+    ASSERT_TRUE(Crop(p, {0, 0}, {16, 8}));
     EXPECT_EQ((Size{p.width, p.height}), (Size{16, 4}));
     EXPECT_TRUE(p.Consistent());
 }
@@ -144,10 +144,10 @@ TEST(Crop, RandomSelectionsKeepBytesAndSizeInAgreement) {
     for (int i = 0; i < 2000; ++i) {
         SCOPED_TRACE("seed " + std::to_string(SEED) + ", case " + std::to_string(i));
         const int w = int(rng() % 41), h = int(rng() % 21);
-        const auto coord = [&](int extent) { return int(rng() % unsigned(extent + 40)) - 10; };
+        const auto coord = [&](int extent) { return int(rng() % unsigned(extent + 40)) - 15; };
         const Picture source = RandomPicture(rng, w, h);
         Picture p = source;
-        const ViewPoint a{coord(w), coord(h)}, b{coord(w), coord(h)};
+        const PicturePoint a{coord(w), coord(h)}, b{coord(w), coord(h)};
         if (Crop(p, a, b)) {
             ASSERT_TRUE(p.Consistent());
             ASSERT_LE(p.BytesPerRow(), source.BytesPerRow());
@@ -158,11 +158,11 @@ TEST(Crop, RandomSelectionsKeepBytesAndSizeInAgreement) {
     }
 }
 
-TEST(Crop, OfferedForSelectionsAtLeastEightUnitsWide) {
-    EXPECT_FALSE(CropOffered({5, 5}, {12, 40}));
-    EXPECT_TRUE(CropOffered({5, 5}, {13, 5}));
-    EXPECT_TRUE(CropOffered({13, 40}, {5, 5}));
-    EXPECT_FALSE(CropOffered({5, 5}, {5, 69}));
+TEST(Crop, OfferedForSelectionsAtLeastEightPixelsWide) {
+    EXPECT_FALSE(CropOffered({0, 0}, {7, 35}));
+    EXPECT_TRUE(CropOffered({0, 0}, {8, 0}));
+    EXPECT_TRUE(CropOffered({8, 35}, {0, 0}));
+    EXPECT_FALSE(CropOffered({0, 0}, {0, 64}));
 }
 
 }  // namespace

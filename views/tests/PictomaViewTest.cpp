@@ -100,7 +100,7 @@ TEST(PictomaView, PressMapsByTruncationTowardZero) {
         Canvas c(128, 64);
         test::Press(&c.view, k.at);
         test::Release(&c.view, k.at);
-        const Picture after(c.doc.m_nWidth, c.doc.m_nHeight, c.doc.m_pixels);
+        const Picture after = c.doc.GetPicture();
         Picture expected(128, 64);
         if (k.x >= 0) expected.Set(k.x, k.y, true);
         EXPECT_EQ(after, expected);

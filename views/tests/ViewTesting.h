@@ -42,23 +42,25 @@ public:
     std::vector<std::string> messages;
 };
 
-// Gives `doc` a white picture of width x height (with `black` pixels set) and shows it to every
-// view, as an Open does.
+// Gives `doc` the picture and shows it to every view, as an Open does.
+inline void SetPicture(CPictomaDoc& doc, Picture picture) {
+    EXPECT_TRUE(doc.ReplacePicture(std::move(picture)));
+    doc.m_bEdited = false;
+    doc.SendInitialUpdate();
+}
+
+// The same for a white picture of width x height with `black` pixels set.
 inline void SetPicture(CPictomaDoc& doc, int width, int height,
                        const std::vector<std::pair<int, int>>& black = {}) {
     Picture p(width, height);
     for (auto [x, y] : black)
         p.Set(x, y, true);
-    doc.m_pixels = std::move(p.bytes);
-    doc.m_nWidth = width;
-    doc.m_nHeight = height;
-    doc.m_bEdited = false;
-    doc.SendInitialUpdate();
+    SetPicture(doc, std::move(p));
 }
 
 // Whether pixel (x, y) of the document's picture is black.
 inline bool DocBlack(const CPictomaDoc& doc, int x, int y) {
-    return Picture(doc.m_nWidth, doc.m_nHeight, doc.m_pixels).Black(x, y);
+    return doc.GetPicture().Black(x, y);
 }
 
 // What `view.OnDraw` draws on a white image of the given size.

@@ -8,18 +8,20 @@
 
 namespace pictoma {
 
+IntParse ParseInt(std::string_view text, int& value, SignRule rule) {
+    const char* first = text.data();
+    const char* end = first + text.size();
+    if (rule == SignRule::PlusAllowed && first != end && *first == '+') ++first;
+    if (first == end) return IntParse::NotANumber;
+    const auto [ptr, ec] = std::from_chars(first, end, value);
+    if (ec == std::errc::result_out_of_range) return IntParse::TooLarge;
+    if (ec != std::errc() || ptr != end) return IntParse::NotANumber;
+    return IntParse::Ok;
+}
+
 namespace {
 
-enum class Field { Ok, NotANumber, TooLarge };
-
-// Reads `text` as a whole number: an optional minus sign and digits, nothing else.
-Field ReadInt(std::string_view text, int& value) {
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec == std::errc::result_out_of_range) return Field::TooLarge;
-    if (ec != std::errc() || ptr != end) return Field::NotANumber;
-    return Field::Ok;
-}
+using Field = IntParse;
 
 // Reads `count` whole numbers separated by `separator` (or `alternative`) from the whole of
 // `text`. On failure: the first field that is not a number, or that does not fit an int.
@@ -35,7 +37,7 @@ Fields ReadFields(std::string_view text, std::size_t count, char separator, char
         if (i < text.size() && text[i] != separator && text[i] != alternative) continue;
         const std::string_view part = text.substr(start, i - start);
         int value = 0;
-        const Field f = fields.values.size() < count ? ReadInt(part, value) : Field::NotANumber;
+        const Field f = fields.values.size() < count ? ParseInt(part, value) : Field::NotANumber;
         if (f != Field::Ok) return {f, part, {}};
         fields.values.push_back(value);
         start = i + 1;

@@ -1,15 +1,23 @@
 #pragma once
-// The converter's --crop L,T,R,B and --resize WxH arguments: parsing and range checks, with the
-// messages a usage error shows.
+// The converter's argument parsing: whole numbers, and the --crop L,T,R,B and --resize WxH
+// arguments with their range checks and the messages a usage error shows.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "Crop.h"
+#include "SizeLimits.h"
 #include "mono.h"
 
 namespace pictoma {
+
+enum class IntParse { Ok, NotANumber, TooLarge };
+enum class SignRule { MinusOnly, PlusAllowed };
+
+// Reads the whole of `text` as a whole number: an optional minus sign (or, with PlusAllowed, one
+// leading plus sign) and digits, nothing else. TooLarge when it does not fit an int.
+IntParse ParseInt(std::string_view text, int& value, SignRule rule = SignRule::MinusOnly);
 
 // A value parsed from an argument, or the message that says why it was refused.
 template <typename T>
@@ -28,9 +36,9 @@ struct CropArgs {
     int bottom = 0;
     bool operator==(const CropArgs&) const = default;
 
-    // The two corners as the preview passes them to Crop (picture coordinates plus 5).
-    ViewPoint Start() const { return {left + SELECTION_ORIGIN, top + SELECTION_ORIGIN}; }
-    ViewPoint End() const { return {right + SELECTION_ORIGIN, bottom + SELECTION_ORIGIN}; }
+    // The two corners as Crop takes them.
+    PicturePoint Start() const { return {left, top}; }
+    PicturePoint End() const { return {right, bottom}; }
 };
 
 // Parses "L,T,R,B" (four whole numbers separated by commas, nothing else); checks no range.
