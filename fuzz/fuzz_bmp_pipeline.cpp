@@ -46,17 +46,17 @@ void CheckTextForms(const Picture& p) {
     if (TooLargeForScreen(p.width, p.height)) return;
     const std::size_t values = p.bytes.size();
     const std::size_t rows = std::size_t(p.height);
-    const std::string c = MakeSaveTextC(p.bytes, p.width);
+    const std::string c = MakeSaveTextC(p);
     Check(Count(c, "0x") == values && Count(c, "\r\n") == rows - 1 && c.back() == '}');
-    const std::string basic = MakeSaveTextBasic(p.bytes, p.width);
+    const std::string basic = MakeSaveTextBasic(p);
     Check(Count(basic, "chr$(") == values && Count(basic, "\r\n") == rows - 1);
-    const int x = (SCREEN_WIDTH - p.width) / 2, y = (SCREEN_HEIGHT - p.height) / 2;
+    const auto [x, y] = CentredPosition(p.width, p.height);
     const std::string call = "show_image(" + std::to_string(x) + "," + std::to_string(y) + "," +
                              std::to_string(p.width) + "," + std::to_string(p.height) + ",icon)";
-    const std::string ic = MakeIconSourceC(p.bytes, p.width, p.height, x, y);
+    const std::string ic = MakeIconSourceC(p, x, y);
     Check(Count(ic, "0x") == values && ic.size() >= call.size() &&
           ic.compare(ic.size() - call.size(), call.size(), call) == 0);
-    const std::string ib = MakeIconSourceBasic(p.bytes, p.width, p.height, x, y);
+    const std::string ib = MakeIconSourceBasic(p, x, y);
     Check(Count(ib, "chr$(") == values && Count(ib, "show_image(") == rows);
 }
 
@@ -76,15 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The last bytes choose the threshold and the selection, so the boundaries get exercised.
     const auto tail = [&](std::size_t k) { return size > k ? int(data[size - 1 - k]) : 0; };
     image.SetThreshold(tail(0));
-    const bool ok = image.Load();
+    const bool ok = image.Load().ok();
     ::close(fd);
     if (!ok) return 0;
 
     Picture p = image.TakePicture();
     CheckTail(p);
     // A selection anywhere in and around the picture, then a resize within the dialog's limits.
-    const ViewPoint a{tail(1) * p.width / 255 + SELECTION_ORIGIN - 2, tail(2) * p.height / 255};
-    const ViewPoint b{tail(3) * p.width / 255 + SELECTION_ORIGIN + 2, tail(4) * p.height / 255 + 7};
+    const PicturePoint a{tail(1) * p.width / 255 - 2, tail(2) * p.height / 255 - 5};
+    const PicturePoint b{tail(3) * p.width / 255 + 2, tail(4) * p.height / 255 + 2};
     const Size before{p.width, p.height};
     if (Crop(p, a, b)) {
         Check(p.width % 8 == 0 && p.width <= mono::FirstColumnOf(mono::BytesPerRow(before.width)));
