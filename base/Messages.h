@@ -8,8 +8,8 @@
 namespace pictoma {
 
 enum class MsgIcon { Warning, Stop, Question, Information };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Yes, No };
+enum class MsgButtons { Ok, YesNo, SaveDiscardCancel };
+enum class MsgAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 class MessageSink {
 public:

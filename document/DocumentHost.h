@@ -29,8 +29,11 @@ public:
     virtual std::optional<ThresholdChoice> AskThreshold(int current) = 0;
     // Shows the save-file dialog; the chosen path and filter entry, nullopt when not confirmed.
     virtual std::optional<SaveChoice> AskSaveFile(const SaveDialogSettings& settings) = 0;
-    // Shows the export dialog modally for `request`.
-    virtual void ShowExport(const ExportRequest& request) = 0;
+    // Shows the export dialog modally for `request`; true when the user saved the text there.
+    virtual bool ShowExport(const ExportRequest& request) = 0;
+    // Puts the picture on the clipboard as a black-and-white image at real size and, when `text`
+    // is not empty, as that plain text.
+    virtual void CopyToClipboard(const Picture& picture, const std::string& text) = 0;
 };
 
 }  // namespace pictoma

@@ -41,6 +41,19 @@ CPictomaDoc::CPictomaDoc(DocumentHost& host) : DocumentBase(&host), m_host(host)
     AddUpdateRule(cmd::kToolPen, &CPictomaDoc::OnUpdateToolPen);
     AddCommand(cmd::kToolRubber, &CPictomaDoc::OnToolRubber);
     AddUpdateRule(cmd::kToolRubber, &CPictomaDoc::OnUpdateToolRubber);
+    AddCommand(cmd::kToolLine, &CPictomaDoc::OnToolLine);
+    AddUpdateRule(cmd::kToolLine, [this](CommandUi& ui) { ui.checked = m_tool == DrawTool::Line; });
+    AddCommand(cmd::kToolRectangle, &CPictomaDoc::OnToolRectangle);
+    AddUpdateRule(cmd::kToolRectangle,
+                  [this](CommandUi& ui) { ui.checked = m_tool == DrawTool::Rectangle; });
+    AddCommand(cmd::kToolFill, &CPictomaDoc::OnToolFill);
+    AddUpdateRule(cmd::kToolFill, [this](CommandUi& ui) { ui.checked = m_tool == DrawTool::Fill; });
+    AddCommand(cmd::kEditUndo, &CPictomaDoc::OnEditUndo);
+    AddUpdateRule(cmd::kEditUndo, &CPictomaDoc::OnUpdateEditUndo);
+    AddCommand(cmd::kEditRedo, &CPictomaDoc::OnEditRedo);
+    AddUpdateRule(cmd::kEditRedo, &CPictomaDoc::OnUpdateEditRedo);
+    AddCommand(cmd::kEditInvert, &CPictomaDoc::OnEditInvert);
+    AddCommand(cmd::kEditCopy, &CPictomaDoc::OnEditCopy);
 }
 
 void CPictomaDoc::Serialize(std::istream&) {}
@@ -49,6 +62,10 @@ bool CPictomaDoc::OnNewDocument() {
     if (!DocumentBase::OnNewDocument()) return false;
     m_bFromFile = false;
     m_strBmpFile.clear();
+    if (!m_bResetting) {
+        m_history.Clear();
+        m_bUnsaved = false;
+    }
 
     if (m_pixels.bytes.empty()) {
         // The program's first New: a white picture, shown by the views' initial update.
@@ -57,6 +74,7 @@ bool CPictomaDoc::OnNewDocument() {
     }
     const std::optional<Size> size = m_host.AskSize({kNewPictureSide, kNewPictureSide});
     if (size && size->width > 0 && size->height > 0) {
+        if (m_bResetting) BeginChange("reset");
         SetWorkingPicture(Picture(size->width, size->height));
         UpdateAllViews();
     }
@@ -69,6 +87,8 @@ bool CPictomaDoc::OnOpenDocument(const std::string& path) {
     m_strBmpFile = path;
     m_bFromFile = true;
     m_bEdited = false;
+    m_history.Clear();
+    m_bUnsaved = false;
     m_image.SetFileName(path);
     m_image.ResetThreshold();
     // An unusable file has been reported; the image kept its previous picture and we take that.
@@ -121,8 +141,9 @@ bool CPictomaDoc::SetPixel(int x, int y, bool black) {
     return true;
 }
 
-bool CPictomaDoc::ReplacePicture(Picture picture) {
+bool CPictomaDoc::ReplacePicture(Picture picture, const char* step) {
     if (!picture.Consistent()) return false;
+    BeginChange(step);
     m_bEdited = true;
     SetWorkingPicture(std::move(picture));
     UpdateAllViews();
@@ -131,9 +152,12 @@ bool CPictomaDoc::ReplacePicture(Picture picture) {
 
 void CPictomaDoc::OnEditReset() {
     if (m_strBmpFile.empty()) {
+        m_bResetting = true;
         OnNewDocument();
+        m_bResetting = false;
         return;
     }
+    BeginChange("reset");
     m_bEdited = false;
     CopyFromImage();
     UpdateAllViews();
@@ -149,12 +173,13 @@ void CPictomaDoc::Reconvert(int threshold) {
     // The file is read again at the new threshold. When that fails (the file was deleted or
     // replaced since it was opened) the user has been told, and the document keeps its picture,
     // its edits and its threshold rather than dropping the edits for nothing.
-    const int previous = m_image.GetThreshold();
+    DocState before = CurrentState();
     m_image.SetThreshold(threshold);
     if (!LoadImage()) {
-        m_image.SetThreshold(previous);
+        m_image.SetThreshold(before.threshold);
         return;
     }
+    RecordChange("threshold change", std::move(before));
     CopyFromImage();
     m_bEdited = false;
     UpdateAllViews();
@@ -180,11 +205,25 @@ void CPictomaDoc::OnThresholdSet() {
     Reconvert(choice->useDefault ? DEFAULT_THRESHOLD : choice->threshold);
 }
 
+void CPictomaDoc::SetTool(DrawTool tool) {
+    m_tool = tool;
+    // m_bPen tells pen from rubber; the other tools keep the last of the two.
+    if (tool == DrawTool::Pen || tool == DrawTool::Rubber) m_bPen = tool == DrawTool::Pen;
+}
 void CPictomaDoc::OnToolPen() {
-    m_bPen = true;
+    SetTool(DrawTool::Pen);
 }
 void CPictomaDoc::OnToolRubber() {
-    m_bPen = false;
+    SetTool(DrawTool::Rubber);
+}
+void CPictomaDoc::OnToolLine() {
+    SetTool(DrawTool::Line);
+}
+void CPictomaDoc::OnToolRectangle() {
+    SetTool(DrawTool::Rectangle);
+}
+void CPictomaDoc::OnToolFill() {
+    SetTool(DrawTool::Fill);
 }
 
 void CPictomaDoc::OnUpdateThresholdIncrease(CommandUi& ui) {
@@ -197,10 +236,139 @@ void CPictomaDoc::OnUpdateThresholdSet(CommandUi& ui) {
     ui.enabled = m_bFromFile;
 }
 void CPictomaDoc::OnUpdateToolPen(CommandUi& ui) {
-    ui.checked = m_bPen;
+    ui.checked = m_tool == DrawTool::Pen;
 }
 void CPictomaDoc::OnUpdateToolRubber(CommandUi& ui) {
-    ui.checked = !m_bPen;
+    ui.checked = m_tool == DrawTool::Rubber;
+}
+void CPictomaDoc::OnUpdateEditUndo(CommandUi& ui) {
+    ui.enabled = m_history.CanUndo();
+    if (ui.enabled) ui.text = "Undo " + m_history.UndoName();
+}
+void CPictomaDoc::OnUpdateEditRedo(CommandUi& ui) {
+    ui.enabled = m_history.CanRedo();
+    if (ui.enabled) ui.text = "Redo " + m_history.RedoName();
+}
+
+DocState CPictomaDoc::CurrentState() const {
+    return {m_pixels, m_image.GetThreshold()};
+}
+
+void CPictomaDoc::BeginChange(const char* step) {
+    RecordChange(step, CurrentState());
+}
+
+void CPictomaDoc::RecordChange(const char* step, DocState before) {
+    m_history.Record(step, std::move(before));
+    if (std::string_view(step) != "threshold change") m_bUnsaved = true;
+}
+
+void CPictomaDoc::RestoreState(DocState state) {
+    if (state.threshold != m_image.GetThreshold()) {
+        // The source picture follows the threshold, so that Reset gives the picture of the
+        // threshold that is back; a file that went away leaves it as it was.
+        m_image.SetThreshold(state.threshold);
+        if (m_bFromFile) (void)m_image.Load();
+    }
+    SetWorkingPicture(std::move(state.picture));
+    m_bEdited = true;
+    m_bUnsaved = true;
+    UpdateAllViews();
+}
+
+void CPictomaDoc::OnEditUndo() {
+    if (m_history.CanUndo()) RestoreState(m_history.Undo(CurrentState()));
+}
+
+void CPictomaDoc::OnEditRedo() {
+    if (m_history.CanRedo()) RestoreState(m_history.Redo(CurrentState()));
+}
+
+void CPictomaDoc::OnEditInvert() {
+    if (!m_pixels.Consistent()) return;
+    BeginChange("invert");
+    Picture inverted = m_pixels;
+    const int bpr = inverted.BytesPerRow();
+    const int left = mono::LeftoverPixels(inverted.width);
+    for (int y = 0; y < inverted.height; ++y) {
+        std::uint8_t* row = inverted.bytes.data() + std::size_t(y) * std::size_t(bpr);
+        for (int c = 0; c < bpr; ++c)
+            row[c] = std::uint8_t(~row[c]);
+        // Only the pixels within the width; the bits past it stay as they were.
+        if (left) row[bpr - 1] ^= std::uint8_t(~mono::LeadingMask(left));
+    }
+    SetWorkingPicture(std::move(inverted));
+    m_bEdited = true;
+    UpdateAllViews();
+}
+
+void CPictomaDoc::OnEditCopy() {
+    if (!m_pixels.Consistent()) return;
+    m_host.CopyToClipboard(m_pixels, TooLarge() ? std::string() : MakeSaveTextC(m_pixels));
+    m_bUnsaved = false;
+}
+
+void CPictomaDoc::BeginStroke(bool black) {
+    m_bStroking = true;
+    m_bStrokeBlack = black;
+    m_bStrokeRecorded = false;
+    m_strokeLast.reset();
+}
+
+void CPictomaDoc::StrokeTo(int x, int y) {
+    if (!m_bStroking) return;
+    const PixelPoint to{x, y};
+    const std::vector<PixelPoint> line =
+        m_strokeLast ? LinePixels(*m_strokeLast, to) : std::vector<PixelPoint>{to};
+    m_strokeLast = to;
+    for (const PixelPoint p : line) {
+        if (p.x < 0 || p.y < 0 || p.x >= m_pixels.width || p.y >= m_pixels.height) continue;
+        if (!m_bStrokeRecorded) {
+            BeginChange(m_bStrokeBlack ? "pen stroke" : "rubber stroke");
+            m_bStrokeRecorded = true;
+        }
+        SetPixel(p.x, p.y, m_bStrokeBlack);
+    }
+}
+
+void CPictomaDoc::EndStroke() {
+    m_bStroking = false;
+    m_strokeLast.reset();
+}
+
+bool CPictomaDoc::DrawPixels(const char* step, const std::vector<PixelPoint>& pixels, bool black) {
+    bool recorded = false;
+    for (const PixelPoint p : pixels) {
+        if (p.x < 0 || p.y < 0 || p.x >= m_pixels.width || p.y >= m_pixels.height) continue;
+        if (!recorded) BeginChange(step);
+        recorded = true;
+        SetPixel(p.x, p.y, black);
+    }
+    return recorded;
+}
+
+void CPictomaDoc::DrawLine(PixelPoint a, PixelPoint b, bool black) {
+    DrawPixels("line", LinePixels(a, b), black);
+}
+
+void CPictomaDoc::DrawRectangle(PixelPoint a, PixelPoint b, bool black) {
+    DrawPixels("rectangle", RectanglePixels(a, b), black);
+}
+
+void CPictomaDoc::FillAt(PixelPoint seed, bool black) {
+    DrawPixels("fill", FillPixels(m_pixels, seed), black);
+}
+
+bool CPictomaDoc::SaveModified() {
+    if (!m_bUnsaved) return true;
+    switch (m_host.Message(kMsgSaveChanges, MsgIcon::Question, MsgButtons::SaveDiscardCancel)) {
+        case MsgAnswer::Save:
+            return DoFileSave();
+        case MsgAnswer::Discard:
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool CPictomaDoc::RefuseTooLarge() {
@@ -212,10 +380,14 @@ bool CPictomaDoc::RefuseTooLarge() {
 void CPictomaDoc::OnFileExport() {
     if (RefuseTooLarge()) return;
     const ScreenPosition at = CentredPosition(m_pixels.width, m_pixels.height);
-    m_host.ShowExport({m_pixels, at.x, at.y});
+    if (m_host.ShowExport({m_pixels, at.x, at.y})) m_bUnsaved = false;
 }
 
 void CPictomaDoc::OnFileSave() {
+    DoFileSave();
+}
+
+bool CPictomaDoc::DoFileSave() {
     SaveDialogSettings settings;
     settings.defaultExtension = "txt";
     settings.hideReadOnly = true;
@@ -223,19 +395,21 @@ void CPictomaDoc::OnFileSave() {
     settings.filters = {{kSaveFilterC, kSaveFilterPattern}, {kSaveFilterBasic, kSaveFilterPattern}};
     settings.selectedFilter = 1;
 
-    if (RefuseTooLarge()) return;
+    if (RefuseTooLarge()) return false;
     const std::optional<SaveChoice> choice = m_host.AskSaveFile(settings);
-    if (!choice) return;
+    if (!choice) return false;
     // The entry chosen in the dialog picks the form; the file name's extension plays no part.
-    if (choice->filterIndex == 1)
-        SaveAsC(choice->path);
-    else if (choice->filterIndex == 2)
-        SaveAsBasic(choice->path);
+    if (choice->filterIndex == 1) return SaveAsC(choice->path);
+    if (choice->filterIndex == 2) return SaveAsBasic(choice->path);
+    return false;
 }
 
 bool CPictomaDoc::WriteText(const std::string& path, const std::string& text) {
     const std::string error = WriteFileAtomically(path, text);
-    if (error.empty()) return true;
+    if (error.empty()) {
+        m_bUnsaved = false;
+        return true;
+    }
     m_host.Message(error, MsgIcon::Warning, MsgButtons::Ok);
     return false;
 }

@@ -4,18 +4,25 @@
 // (Save, Export, Reset, the threshold commands, Pen and Rubber) with their enable/check rules.
 // Qt-free: dialogs and message boxes go through DocumentHost, the views through ViewBase.
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "BmpImage.h"
 #include "Document.h"
 #include "DocumentHost.h"
+#include "Drawing.h"
 #include "SourceRows.h"
+#include "UndoHistory.h"
 
 namespace pictoma {
 
 // The document's question before edits are dropped (string id 61192; 61191, kMsgFileTooLarge, is
 // shared with the converter).
 inline constexpr const char* kMsgChangesWillBeLost = "All the change will lose,\n    are you sure?";
+// The question before unsaved changes would be dropped (New, Open, a recent file, a drop, Exit).
+inline constexpr const char* kMsgSaveChanges =
+    "The picture has changes that were not saved. Save them first?";
 
 // The save dialog's filter entries: entry 1 writes the C form, entry 2 the BASIC form.
 inline constexpr const char* kSaveFilterC = "C语言格式(*.txt)";
@@ -24,6 +31,9 @@ inline constexpr const char* kSaveFilterPattern = "*.txt";
 
 // The size New offers, and the blank picture of the program's first New.
 constexpr int kNewPictureSide = 64;
+
+// The drawing tools of the canvas.
+enum class DrawTool { Pen, Rubber, Line, Rectangle, Fill };
 
 // The two kinds of view the document repaints pixel by pixel.
 enum class DocViewKind { Canvas, Preview };
@@ -59,9 +69,35 @@ public:
     bool SetPixel(int x, int y, bool black);
     // Marks the areas of pixel (x, y), 0-based, for repaint in every canvas and preview view.
     void InvalidatePixel(int x, int y);
-    // Replaces the working picture (Crop, Resize) and updates all views; sets m_bEdited. False,
-    // with nothing changed, when `picture` is not a whole picture of at least 1 x 1.
-    bool ReplacePicture(Picture picture);
+    // Replaces the working picture (Crop, Resize: `step` names it for Undo) and updates all
+    // views; sets m_bEdited. False, with nothing changed, when `picture` is not a whole picture
+    // of at least 1 x 1.
+    bool ReplacePicture(Picture picture, const char* step = "crop");
+
+    // A pen or rubber stroke, one undo step from press to release: StrokeTo sets (black) or
+    // clears every pixel on the straight line from the previous point (the first call: that one
+    // pixel); points outside the picture write nothing.
+    void BeginStroke(bool black);
+    void StrokeTo(int x, int y);
+    void EndStroke();
+    // A line, a rectangle outline, a 4-connected fill: one undo step each; pixels outside the
+    // picture are left out. Nothing happens (no step) when no pixel lies on the picture.
+    void DrawLine(PixelPoint a, PixelPoint b, bool black);
+    void DrawRectangle(PixelPoint a, PixelPoint b, bool black);
+    void FillAt(PixelPoint seed, bool black);
+
+    // Whether a change that would be lost has been made since the picture was opened, saved
+    // (Save or the export dialog's Save) or copied; a threshold change alone does not count.
+    bool HasUnsavedChanges() const { return m_bUnsaved; }
+    // Marks the picture as saved (the export dialog saved it).
+    void MarkSaved() { m_bUnsaved = false; }
+    // Before the picture would be dropped: with unsaved changes, asks kMsgSaveChanges with Save,
+    // Discard and Cancel. True when the caller may go on: nothing to lose, Discard, or a Save
+    // that wrote the file; false after Cancel or a save that was cancelled or failed.
+    bool SaveModified();
+
+    const UndoHistory& History() const { return m_history; }
+    DrawTool Tool() const { return m_tool; }
 
     // The threshold of the source picture.
     int GetThreshold() const { return m_image.GetThreshold(); }
@@ -77,6 +113,15 @@ public:
     void OnThresholdSet();
     void OnToolPen();
     void OnToolRubber();
+    void OnToolLine();
+    void OnToolRectangle();
+    void OnToolFill();
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnEditInvert();
+    void OnEditCopy();
+    // Save with its dialog; true when the file was written.
+    bool DoFileSave();
     // Writes the picture as C or BASIC text to `path`; false, after a message naming the file,
     // when it could not be written (an existing file is then left as it was).
     bool SaveAsC(const std::string& path);
@@ -88,6 +133,8 @@ public:
     void OnUpdateThresholdSet(CommandUi& ui);
     void OnUpdateToolPen(CommandUi& ui);
     void OnUpdateToolRubber(CommandUi& ui);
+    void OnUpdateEditUndo(CommandUi& ui);
+    void OnUpdateEditRedo(CommandUi& ui);
 
 private:
     DocumentHost& m_host;
@@ -102,6 +149,15 @@ public:
 private:
     // The one place where the working picture is replaced; updates no view.
     void SetWorkingPicture(Picture picture);
+    // Records the state before a change named `step` for Undo, and marks the picture unsaved
+    // (except for a threshold change, which the file gives back).
+    void BeginChange(const char* step);
+    void RecordChange(const char* step, DocState before);
+    DocState CurrentState() const;
+    void RestoreState(DocState state);
+    void SetTool(DrawTool tool);
+    // Writes the given pixels as one step; false (no step) when none lies on the picture.
+    bool DrawPixels(const char* step, const std::vector<PixelPoint>& pixels, bool black);
     // Loads m_image; when it fails, tells the user why.
     bool LoadImage();
     void CopyFromImage();
@@ -114,6 +170,15 @@ private:
     // The working picture: its size and its bytes (always exactly a whole picture; before the
     // first New it is empty).
     Picture m_pixels;
+    UndoHistory m_history;
+    DrawTool m_tool = DrawTool::Pen;
+    bool m_bUnsaved = false;
+    bool m_bResetting = false;  // Reset of an untitled picture runs New's step as one change
+    // The stroke in progress: its colour, whether it has recorded its step, its last point.
+    bool m_bStroking = false;
+    bool m_bStrokeBlack = true;
+    bool m_bStrokeRecorded = false;
+    std::optional<PixelPoint> m_strokeLast;
 };
 
 }  // namespace pictoma

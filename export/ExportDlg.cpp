@@ -186,7 +186,10 @@ void CExportDlg::OnSave() {
     const std::optional<QString> path = m_askSavePath(this);
     if (!path || path->isEmpty()) return;
     const std::string error = WriteFileAtomically(QFile::encodeName(*path).toStdString(), m_text);
-    if (!error.empty()) m_messages->Message(error, MsgIcon::Warning, MsgButtons::Ok);
+    if (!error.empty())
+        m_messages->Message(error, MsgIcon::Warning, MsgButtons::Ok);
+    else
+        m_saved = true;
 }
 
 void CExportDlg::accept() {

@@ -51,6 +51,8 @@ public:
     // The position as last read from the fields (a value out of range included).
     int X() const { return m_x; }
     int Y() const { return m_y; }
+    // Whether Save has written the text to a file while the dialog was open.
+    bool Saved() const { return m_saved; }
 
     // Exit: closes only when both fields read back valid; otherwise prompts and stays open.
     void accept() override;
@@ -76,6 +78,7 @@ private:
     int m_x;
     int m_y;
     std::string m_text;
+    bool m_saved = false;
     std::unique_ptr<MessageSink> m_ownMessages;  // when the opener gave no sink
     MessageSink* m_messages;
     SavePathAsker m_askSavePath;

@@ -25,6 +25,8 @@ constexpr CommandId kEditCopy = 57634;
 constexpr CommandId kEditCut = 57635;
 constexpr CommandId kEditPaste = 57637;
 constexpr CommandId kEditUndo = 57643;
+constexpr CommandId kEditRedo = 57644;
+constexpr CommandId kEditInvert = 32790;
 constexpr CommandId kEditResize = 32772;
 constexpr CommandId kEditCrop = 32773;
 constexpr CommandId kEditReset = 32775;
@@ -35,6 +37,9 @@ constexpr CommandId kThresholdSet = 32786;
 // Tool
 constexpr CommandId kToolPen = 32776;
 constexpr CommandId kToolRubber = 32778;
+constexpr CommandId kToolLine = 32791;
+constexpr CommandId kToolRectangle = 32792;
+constexpr CommandId kToolFill = 32793;
 
 // View and window
 constexpr CommandId kViewToolbar = 59392;
@@ -42,6 +47,9 @@ constexpr CommandId kViewStatusBar = 59393;
 constexpr CommandId kWindowSplit = 57653;
 constexpr CommandId kNextPane = 57680;
 constexpr CommandId kPrevPane = 57681;
+constexpr CommandId kViewZoomIn = 32794;
+constexpr CommandId kViewZoomOut = 32795;
+constexpr CommandId kViewActualSize = 32796;
 
 // Help
 constexpr CommandId kAppAbout = 57664;

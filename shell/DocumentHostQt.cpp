@@ -1,5 +1,12 @@
 #include "DocumentHostQt.h"
 
+#include <algorithm>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+
 #include "BmpSizeDlg.h"
 #include "SaveFileDialogQt.h"
 #include "ThresholdDlg.h"
@@ -36,8 +43,30 @@ std::optional<SaveChoice> DocumentHostQt::AskSaveFile(const SaveDialogSettings& 
     return RunSaveFileDialog(m_parent, settings);
 }
 
-void DocumentHostQt::ShowExport(const ExportRequest& request) {
-    if (m_export) m_export(request);
+bool DocumentHostQt::ShowExport(const ExportRequest& request) {
+    return m_export && m_export(request);
+}
+
+QImage PictureImage(const Picture& picture) {
+    QImage image(picture.width, picture.height, QImage::Format_Mono);
+    image.setColor(0, qRgb(255, 255, 255));
+    image.setColor(1, qRgb(0, 0, 0));
+    for (int y = 0; y < picture.height; ++y) {
+        // Format_Mono keeps the leftmost pixel in the most significant bit, set bit = colour 1,
+        // the picture's own layout.
+        std::uint8_t* line = image.scanLine(y);
+        const std::uint8_t* row =
+            picture.bytes.data() + std::size_t(y) * std::size_t(picture.BytesPerRow());
+        std::copy(row, row + picture.BytesPerRow(), line);
+    }
+    return image;
+}
+
+void DocumentHostQt::CopyToClipboard(const Picture& picture, const std::string& text) {
+    auto* data = new QMimeData;
+    data->setImageData(PictureImage(picture).convertToFormat(QImage::Format_RGB32));
+    if (!text.empty()) data->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 }  // namespace pictoma

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -12,14 +13,18 @@
 
 namespace pictoma {
 
+// The picture as a one-bit image (white 0, black 1) at real size.
+QImage PictureImage(const Picture& picture);
+
 class DocumentHostQt : public DocumentHost {
 public:
     // Dialogs and boxes open over `parent` (may be null; SetParent can give it later).
     explicit DocumentHostQt(QWidget* parent = nullptr);
 
     void SetParent(QWidget* parent);
-    // Sets what ShowExport runs: the export dialog lives with its own subsystem.
-    void SetExportDialog(std::function<void(const ExportRequest&)> show) {
+    // Sets what ShowExport runs (true when it saved): the export dialog lives with its own
+    // subsystem.
+    void SetExportDialog(std::function<bool(const ExportRequest&)> show) {
         m_export = std::move(show);
     }
 
@@ -32,12 +37,14 @@ public:
     // The platform's save-file dialog with `settings`; the selected entry's 1-based index.
     std::optional<SaveChoice> AskSaveFile(const SaveDialogSettings& settings) override;
     // Runs the function given to SetExportDialog (nothing without one).
-    void ShowExport(const ExportRequest& request) override;
+    bool ShowExport(const ExportRequest& request) override;
+    // The system clipboard: a one-bit image and, when given, the text.
+    void CopyToClipboard(const Picture& picture, const std::string& text) override;
 
 private:
     QPointer<QWidget> m_parent;
     QtMessageSink m_messages;
-    std::function<void(const ExportRequest&)> m_export;
+    std::function<bool(const ExportRequest&)> m_export;
 };
 
 }  // namespace pictoma

@@ -45,6 +45,7 @@ CPictomaApp::CPictomaApp()
     m_host.SetExportDialog([this](const ExportRequest& request) {
         CExportDlg dlg(request, m_frame.get());
         dlg.exec();
+        return dlg.Saved();
     });
     connect(m_frame.get(), &CMainFrame::FileDropped, this,
             [this](const QString& path) { OpenDocumentFile(path); });

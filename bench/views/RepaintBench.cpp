@@ -26,7 +26,8 @@ public:
     std::optional<SaveChoice> AskSaveFile(const SaveDialogSettings&) override {
         return std::nullopt;
     }
-    void ShowExport(const ExportRequest&) override {}
+    bool ShowExport(const ExportRequest&) override { return false; }
+    void CopyToClipboard(const Picture&, const std::string&) override {}
 };
 
 template <class View>

@@ -50,8 +50,12 @@ public:
         if (saves.empty()) ADD_FAILURE() << "unscripted save dialog";
         return saves.empty() ? std::nullopt : Pop(saves);
     }
-    void ShowExport(const ExportRequest& r) override {
+    bool ShowExport(const ExportRequest& r) override {
         exports.push_back({r.picture.bytes, r.picture.width, r.picture.height, r.x, r.y});
+        return exportSaves;
+    }
+    void CopyToClipboard(const Picture& picture, const std::string& text) override {
+        copies.push_back({picture, text});
     }
 
     std::deque<MsgAnswer> answers;
@@ -64,6 +68,8 @@ public:
     std::vector<int> thresholdPresets;
     std::vector<SaveDialogSettings> saveSettings;
     std::vector<ExportCall> exports;
+    bool exportSaves = false;  // what the export dialog answers: whether it saved
+    std::vector<std::pair<Picture, std::string>> copies;
 
 private:
     template <class Q>

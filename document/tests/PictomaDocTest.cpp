@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -493,6 +495,226 @@ TEST_F(DocTest, ReplacePictureKeepsBytesAndSizeInStep) {
     EXPECT_TRUE(doc.ReplacePicture(Picture(9, 1, {1, 2})));
     EXPECT_TRUE(doc.m_bEdited);
     EXPECT_EQ(Updates(), 1);
+}
+
+// Every kind of change is one undo step that gives back the picture, its size and the threshold
+// exactly, and Redo does it again.
+TEST_F(DocTest, EveryChangeIsOneStepThatUndoAndRedoTakeBackAndRepeat) {
+    struct Case {
+        const char* step;
+        std::function<void(CPictomaDoc&, FakeHost&)> change;
+    };
+    const Case cases[] = {
+        {"pen stroke",
+         [](CPictomaDoc& d, FakeHost&) {
+             d.BeginStroke(true);
+             for (int x : {30, 33, 36})
+                 d.StrokeTo(x, 1);
+             d.EndStroke();
+         }},
+        {"rubber stroke",
+         [](CPictomaDoc& d, FakeHost&) {
+             d.BeginStroke(false);
+             d.StrokeTo(0, 0);
+             d.StrokeTo(5, 1);
+             d.EndStroke();
+         }},
+        {"line",
+         [](CPictomaDoc& d, FakeHost&) {
+             d.DrawLine({30, 0}, {39, 1}, true);
+         }},
+        {"rectangle",
+         [](CPictomaDoc& d, FakeHost&) {
+             d.DrawRectangle({2, 0}, {8, 1}, false);
+         }},
+        {"fill",
+         [](CPictomaDoc& d, FakeHost&) {
+             d.FillAt({39, 0}, true);
+         }},
+        {"crop", [](CPictomaDoc& d, FakeHost&) { d.ReplacePicture(Picture(16, 1), "crop"); }},
+        {"resize", [](CPictomaDoc& d, FakeHost&) { d.ReplacePicture(Picture(8, 2), "resize"); }},
+        {"invert", [](CPictomaDoc& d, FakeHost&) { d.OnEditInvert(); }},
+        {"threshold change", [](CPictomaDoc& d, FakeHost&) { d.OnThresholdIncrease(); }},
+        {"reset",
+         [](CPictomaDoc& d, FakeHost& h) {
+             h.answers = {MsgAnswer::Yes};
+             d.OnEditReset();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.step);
+        host = FakeHost();
+        OpenRamp(40, 2);
+        EXPECT_FALSE(Query(cmd::kEditUndo).enabled);
+        // An edit first, so that Reset has something to take back too.
+        doc.SetPixel(39, 1, true);
+        doc.m_bEdited = false;
+        const Picture before = doc.GetPicture();
+        const int threshold = doc.GetThreshold();
+        c.change(doc, host);
+        const Picture after = doc.GetPicture();
+        const int thresholdAfter = doc.GetThreshold();
+        ASSERT_NE(std::make_pair(after, thresholdAfter), std::make_pair(before, threshold));
+        EXPECT_EQ(doc.History().UndoName(), c.step);
+        EXPECT_EQ(Query(cmd::kEditUndo).text, "Undo " + std::string(c.step));
+
+        const int updates = Updates();
+        EXPECT_TRUE(Run(cmd::kEditUndo));
+        EXPECT_EQ(doc.GetPicture(), before);
+        EXPECT_EQ(doc.GetThreshold(), threshold);
+        EXPECT_EQ(Updates(), updates + 1);
+        EXPECT_FALSE(Query(cmd::kEditUndo).enabled);
+        EXPECT_EQ(Query(cmd::kEditRedo).text, "Redo " + std::string(c.step));
+
+        EXPECT_TRUE(Run(cmd::kEditRedo));
+        EXPECT_EQ(doc.GetPicture(), after);
+        EXPECT_EQ(doc.GetThreshold(), thresholdAfter);
+        EXPECT_FALSE(Query(cmd::kEditRedo).enabled);
+
+        // A new change after an undo drops what could have been redone.
+        EXPECT_TRUE(Run(cmd::kEditUndo));
+        doc.OnEditInvert();
+        EXPECT_FALSE(Query(cmd::kEditRedo).enabled);
+    }
+}
+
+TEST_F(DocTest, NewAndOpenStartAFreshHistory) {
+    OpenRamp(40, 2);
+    doc.OnEditInvert();
+    ASSERT_TRUE(doc.History().CanUndo());
+    OpenRamp(40, 2);
+    EXPECT_FALSE(doc.History().CanUndo());
+    doc.OnEditInvert();
+    host.sizes = {Size{16, 16}};
+    EXPECT_TRUE(doc.NewDocument());
+    EXPECT_FALSE(doc.History().CanUndo());
+}
+
+TEST_F(DocTest, HistoryKeepsAtMostTwoHundredStepsAndSixtyFourMebibytes) {
+    OpenRamp(40, 2);
+    for (int i = 0; i < 250; ++i)
+        doc.OnEditInvert();
+    EXPECT_EQ(doc.History().Steps(), UndoHistory::kMaxSteps);
+    int undone = 0;
+    while (doc.History().CanUndo()) {
+        doc.OnEditUndo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 200);
+    EXPECT_EQ(doc.GetPicture().bytes, RampPicture(40, 2, DEFAULT_THRESHOLD));  // 250 - 200 = 50
+
+    // 2 MiB pictures: 32 of them fill the bytes bound, the oldest go first.
+    UndoHistory history;
+    for (int i = 0; i < 40; ++i)
+        history.Record("invert", {Picture(4096, 4096), 125 + i});
+    EXPECT_LE(history.Bytes(), UndoHistory::kMaxBytes);
+    EXPECT_EQ(history.Steps(), 32u);
+    EXPECT_EQ(history.Undo({Picture(1, 1), 0}).threshold, 125 + 39);
+}
+
+TEST_F(DocTest, AFastStrokeLeavesNoGap) {
+    doc.ReplacePicture(Picture(32, 16));
+    doc.BeginStroke(true);
+    doc.StrokeTo(0, 0);
+    doc.StrokeTo(20, 7);  // one mouse move far away
+    doc.EndStroke();
+    // Every column 0..20 has exactly one black pixel, and they touch from one column to the next.
+    int lastY = 0;
+    for (int x = 0; x <= 20; ++x) {
+        int count = 0, y = -1;
+        for (int r = 0; r < 16; ++r)
+            if (doc.GetPicture().Black(x, r)) ++count, y = r;
+        ASSERT_EQ(count, 1) << x;
+        EXPECT_LE(std::abs(y - lastY), 1) << x;
+        lastY = y;
+    }
+    EXPECT_EQ(lastY, 7);
+    EXPECT_EQ(doc.History().Steps(), 2u);  // the replace and the stroke
+}
+
+TEST_F(DocTest, RectangleOutlineAndFourConnectedFill) {
+    // A black ring with a white hole, and a white corner it does not reach diagonally.
+    doc.ReplacePicture(Picture(8, 6));
+    doc.DrawRectangle({5, 4}, {1, 1}, true);
+    const char* ring[] = {"........", ".#####..", ".#...#..", ".#...#..", ".#####..", "........"};
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(doc.GetPicture().Black(x, y), ring[y][x] == '#') << x << "," << y;
+    doc.FillAt({3, 2}, true);  // the hole only
+    EXPECT_TRUE(doc.GetPicture().Black(3, 2) && doc.GetPicture().Black(2, 3));
+    EXPECT_FALSE(doc.GetPicture().Black(0, 0));
+    doc.FillAt({0, 0}, true);  // the outside: 4-connected all around the ring
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_TRUE(doc.GetPicture().Black(x, y));
+    const std::size_t steps = doc.History().Steps();
+    doc.FillAt({20, 20}, false);  // outside the picture: no step
+    EXPECT_EQ(doc.History().Steps(), steps);
+}
+
+TEST_F(DocTest, InvertFlipsEveryPixelWithinTheWidthOnly) {
+    Picture p(10, 1, {0xF0, 0x3F});  // bits past the width: 0x3F's low six
+    doc.ReplacePicture(p);
+    doc.OnEditInvert();
+    EXPECT_EQ(doc.GetPicture().bytes, (std::vector<std::uint8_t>{0x0F, 0x3F ^ 0xC0}));
+}
+
+// The question before a picture with unsaved changes is dropped, with each answer.
+TEST_F(DocTest, UnsavedChangesAreAskedAboutWithEachAnswer) {
+    const ShownMessage ask{kMsgSaveChanges, MsgIcon::Question, MsgButtons::SaveDiscardCancel};
+    const std::string target = (dir / "saved.txt").string();
+    struct Case {
+        const char* what;
+        MsgAnswer answer;
+        std::optional<SaveChoice> save;  // the save dialog's answer after Save
+        bool goOn;
+    };
+    const Case cases[] = {
+        {"discard", MsgAnswer::Discard, std::nullopt, true},
+        {"cancel", MsgAnswer::Cancel, std::nullopt, false},
+        {"save", MsgAnswer::Save, SaveChoice{target, 1}, true},
+        {"save, dialog cancelled", MsgAnswer::Save, std::nullopt, false},
+        {"save that fails", MsgAnswer::Save, SaveChoice{(dir / "no/such/x.txt").string(), 1},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host = FakeHost();
+        OpenRamp(40, 2);
+        EXPECT_TRUE(doc.SaveModified());  // nothing to lose yet
+        doc.OnThresholdIncrease();        // a threshold change alone: the file gives it back
+        EXPECT_TRUE(doc.SaveModified());
+        EXPECT_TRUE(host.messages.empty());
+        doc.SetPixel(0, 0, true);
+        doc.BeginStroke(true);
+        doc.StrokeTo(1, 1);
+        doc.EndStroke();
+        host.answers = {c.answer};
+        if (c.answer == MsgAnswer::Save) host.saves = {c.save};
+        EXPECT_EQ(doc.SaveModified(), c.goOn);
+        ASSERT_FALSE(host.messages.empty());
+        EXPECT_EQ(host.messages.front(), ask);
+        if (c.save && c.goOn) EXPECT_EQ(test::ReadFile(target), MakeSaveTextC(doc.GetPicture()));
+    }
+    // Saved, copied or saved from the export dialog: nothing to ask.
+    for (int way = 0; way < 3; ++way) {
+        host = FakeHost();
+        doc.OnEditInvert();
+        ASSERT_TRUE(doc.HasUnsavedChanges());
+        if (way == 0) {
+            host.saves = {SaveChoice{target, 2}};
+            doc.OnFileSave();
+        } else if (way == 1) {
+            doc.OnEditCopy();
+            ASSERT_EQ(host.copies.size(), 1u);
+            EXPECT_EQ(host.copies[0].first, doc.GetPicture());
+            EXPECT_EQ(host.copies[0].second, MakeSaveTextC(doc.GetPicture()));
+        } else {
+            host.exportSaves = true;
+            doc.OnFileExport();
+        }
+        EXPECT_FALSE(doc.HasUnsavedChanges()) << way;
+    }
 }
 
 }  // namespace

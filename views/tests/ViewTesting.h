@@ -37,7 +37,11 @@ public:
         ADD_FAILURE() << "unexpected save dialog";
         return std::nullopt;
     }
-    void ShowExport(const ExportRequest&) override { ADD_FAILURE() << "unexpected export"; }
+    bool ShowExport(const ExportRequest&) override {
+        ADD_FAILURE() << "unexpected export";
+        return false;
+    }
+    void CopyToClipboard(const Picture&, const std::string&) override {}
 
     std::vector<std::string> messages;
 };
