@@ -49,12 +49,18 @@ bool IsYes(std::string_view answer) {
     return lower == "y" || lower == "yes";
 }
 
-MsgAnswer ConsoleHost::Message(std::string_view text, std::string_view title, MsgIcon,
+MsgAnswer ConsoleHost::Message(std::string_view text, std::string_view title, MsgIcon icon,
                                MsgButtons buttons) {
+    return MessageWithReason(text, {}, title, icon, buttons);
+}
+
+MsgAnswer ConsoleHost::MessageWithReason(std::string_view text, std::string_view reason,
+                                         std::string_view title, MsgIcon, MsgButtons buttons) {
     // A message during the transfer goes below the bar, not into it.
     if (barShown_) err_ << '\n';
     barShown_ = false;
     err_ << title << ": " << text;
+    if (!reason.empty()) err_ << '\n' << reason;
     if (buttons == MsgButtons::Ok) {
         err_ << '\n' << std::flush;
         return MsgAnswer::Ok;

@@ -27,6 +27,9 @@ public:
 
     MsgAnswer Message(std::string_view text, std::string_view title, MsgIcon icon,
                       MsgButtons buttons) override;
+    // The message on one line and the reason, when there is one, on the next.
+    MsgAnswer MessageWithReason(std::string_view text, std::string_view reason,
+                                std::string_view title, MsgIcon icon, MsgButtons buttons) override;
     void Open() override;
     void SetPosition(int percent) override;
     void Close() override;

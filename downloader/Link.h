@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Messages.h"
 
@@ -94,12 +95,27 @@ public:
     virtual void PurgeInput() = 0;
 };
 
-// Opens serial ports by their user-visible name ("COM1".."COM6").
+// What kept a port from opening.
+enum class PortProblem { Unknown, Missing, PermissionDenied, Busy, NotSerial, Other };
+
+struct PortFailure {
+    PortProblem problem = PortProblem::Unknown;
+    std::string device;      // the device that was tried
+    std::string systemText;  // the system's own words, e.g. "Permission denied"
+    std::string holder;      // Busy: who holds the device, where that is known
+    std::string group;       // PermissionDenied: the group that may use the device
+};
+
+// Opens serial ports by their user-visible name ("COM1".."COM6") or by a device path.
 class PortOpener {
 public:
     virtual ~PortOpener() = default;
     // The open port, or null when it does not exist or is in use.
     virtual std::unique_ptr<SerialPort> Open(std::string_view name) = 0;
+    // Why the last Open returned null; Unknown when the opener cannot tell.
+    virtual PortFailure LastFailure() const { return {}; }
+    // The serial devices the machine has, to name in a message about a missing one.
+    virtual std::vector<std::string> SerialDevices() const { return {}; }
 };
 
 // A millisecond tick counter and a blocking pause.
@@ -132,6 +148,14 @@ public:
     // Shows `text` under `title` modally and returns the button chosen.
     virtual MsgAnswer Message(std::string_view text, std::string_view title, MsgIcon icon,
                               MsgButtons buttons) = 0;
+    // The same with `reason`, what lies behind the message (the device and the system's words,
+    // the line that failed), shown beneath it. Without a reason it is Message(); a side that
+    // has no room for reasons drops them.
+    virtual MsgAnswer MessageWithReason(std::string_view text, std::string_view reason,
+                                        std::string_view title, MsgIcon icon, MsgButtons buttons) {
+        (void)reason;
+        return Message(text, title, icon, buttons);
+    }
 };
 
 // The progress display of one attempt.

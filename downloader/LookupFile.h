@@ -10,10 +10,21 @@
 
 namespace vantrel {
 
+class DiskLookupFile;
+
+// An opened lookup file, or why it could not be opened ("shop.txt is not a regular file").
+struct LookupFileOpening {
+    std::unique_ptr<DiskLookupFile> file;
+    std::string reason;
+};
+
 class DiskLookupFile final : public LookupFile {
 public:
-    // Opens an existing file for reading (on Windows without sharing); null when it cannot.
+    // Opens an existing regular file for reading (on Windows without sharing); null when it
+    // cannot. A FIFO, a device or a folder is refused at once, without waiting for a writer.
     static std::unique_ptr<DiskLookupFile> Open(const std::string& path);
+    // The same, with the reason of a refusal, naming the file.
+    static LookupFileOpening OpenWithReason(const std::string& path);
 
     std::uint64_t Size() override;
     std::optional<std::size_t> Read(std::span<std::uint8_t> into) override;

@@ -47,10 +47,16 @@ MsgAnswer Warn(UserSide& user, std::string_view text) {
 
 // Opens the lookup file and checks that every line fits a record; null after the message.
 std::unique_ptr<DiskLookupFile> OpenLookupFile(const std::string& path, UserSide& user) {
-    std::unique_ptr<DiskLookupFile> file;
-    if (path.size() <= kMaxPathLength) file = DiskLookupFile::Open(path);
+    LookupFileOpening opening;
+    if (path.size() <= kMaxPathLength) {
+        opening = DiskLookupFile::OpenWithReason(path);
+    } else {
+        opening.reason = "the path is longer than " + std::to_string(kMaxPathLength) + " bytes";
+    }
+    std::unique_ptr<DiskLookupFile> file = std::move(opening.file);
     if (!file) {
-        Warn(user, kMsgCantOpenFile);
+        user.MessageWithReason(kMsgCantOpenFile, opening.reason, kTitleFile, MsgIcon::Warning,
+                               MsgButtons::Ok);
         return nullptr;
     }
     if (const std::uint64_t line = FindLongLine(*file); line != 0) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "PortDevice.h"
+
 namespace vantrel {
 
 namespace {
@@ -239,9 +241,18 @@ std::string PortName(int portIndex) {
 }
 
 std::unique_ptr<SerialPort> OpenPort(int portIndex, PortOpener& opener, UserSide& user) {
-    std::unique_ptr<SerialPort> port = opener.Open(PortName(portIndex));
+    return OpenPort(PortName(portIndex), opener, user);
+}
+
+std::unique_ptr<SerialPort> OpenPort(std::string_view name, PortOpener& opener, UserSide& user) {
+    std::unique_ptr<SerialPort> port = opener.Open(name);
     if (!port) {
-        user.Message(kMsgCantOpenPort, kTitleFile, MsgIcon::Warning, MsgButtons::Ok);
+        const PortFailure failure = opener.LastFailure();
+        const std::vector<std::string> devices = failure.problem == PortProblem::Missing
+                                                     ? opener.SerialDevices()
+                                                     : std::vector<std::string>{};
+        user.MessageWithReason(kMsgCantOpenPort, PortFailureReason(name, failure, devices),
+                               kTitleFile, MsgIcon::Warning, MsgButtons::Ok);
         return nullptr;
     }
     port->SetQueueSizes(kInputQueueSize, kOutputQueueSize);

@@ -80,8 +80,10 @@ void Pause(Clock& clock);
 std::string PortName(int portIndex);
 
 // Opens the port of `portIndex` and asks for its queue sizes. On failure shows "Can't open the
-// COM port!" and returns null.
+// COM port!", with the reason the opener gives, and returns null.
 std::unique_ptr<SerialPort> OpenPort(int portIndex, PortOpener& opener, UserSide& user);
+// The same for a port name ("COM2") or a device path ("/dev/ttyUSB0").
+std::unique_ptr<SerialPort> OpenPort(std::string_view name, PortOpener& opener, UserSide& user);
 
 // Sets the port to the rate of `rateIndex`, 8N1: directly (DTR and RTS off), or with `infrared`
 // through the transceiver's set-up (DTR and RTS on). False after its message when the

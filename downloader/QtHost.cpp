@@ -77,9 +77,15 @@ QtHost::~QtHost() = default;
 
 MsgAnswer QtHost::Message(std::string_view text, std::string_view title, MsgIcon icon,
                           MsgButtons buttons) {
+    return MessageWithReason(text, {}, title, icon, buttons);
+}
+
+MsgAnswer QtHost::MessageWithReason(std::string_view text, std::string_view reason,
+                                    std::string_view title, MsgIcon icon, MsgButtons buttons) {
     QMessageBox box(
         BoxIcon(icon), FromLocal(title), FromLocal(text),
         buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    if (!reason.empty()) box.setInformativeText(FromLocal(reason));
     switch (box.exec()) {
         case QMessageBox::Yes:
             return MsgAnswer::Yes;

@@ -26,6 +26,9 @@ public:
 
     MsgAnswer Message(std::string_view text, std::string_view title, MsgIcon icon,
                       MsgButtons buttons) override;
+    // The reason goes in the box's informative text, beneath the message.
+    MsgAnswer MessageWithReason(std::string_view text, std::string_view reason,
+                                std::string_view title, MsgIcon icon, MsgButtons buttons) override;
     void Open() override;
     void SetPosition(int percent) override;
     void Close() override;

@@ -9,11 +9,23 @@
 
 namespace vantrel {
 
+class QtSerialPort;
+
+// An open port, or why the device did not open.
+struct QtPortOpening {
+    std::unique_ptr<QtSerialPort> port;
+    PortFailure failure;
+};
+
 class QtSerialPort final : public SerialPort {
 public:
     // Opens `device` exclusively for reading and writing and puts its line in raw mode; null when
-    // it does not exist, is in use or is no serial line.
+    // it does not exist, is in use or is no serial line. Exclusive means by the device itself:
+    // a second program that reaches it under another name (a symbolic link, a by-id name) is
+    // refused too, whoever runs it.
     static std::unique_ptr<QtSerialPort> Open(const QString& device);
+    // The same, with what kept the device from opening.
+    static QtPortOpening OpenWithReason(const QString& device);
     ~QtSerialPort() override;
 
     void SetQueueSizes(int input, int output) override;
@@ -33,10 +45,16 @@ private:
     PortTimeouts timeouts_ = kPortTimeouts;
 };
 
-// Opens "COM1".."COM6" on the devices DeviceForPort names.
+// Opens "COM1".."COM6" on the devices DeviceForPort names, and any other name as a device path.
 class QtPortOpener final : public PortOpener {
 public:
     std::unique_ptr<SerialPort> Open(std::string_view name) override;
+    PortFailure LastFailure() const override { return failure_; }
+    // The devices the system lists as serial ports.
+    std::vector<std::string> SerialDevices() const override;
+
+private:
+    PortFailure failure_;
 };
 
 }  // namespace vantrel

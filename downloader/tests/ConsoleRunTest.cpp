@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +26,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 struct Outcome {
     int status = -1;
@@ -150,13 +153,51 @@ TEST_F(ConsoleRunTest, UsageMissingFileAndMissingPortHaveTheirOwnStatus) {
         EXPECT_EQ(run.status, 2);
         EXPECT_THAT(run.err, HasSubstr("Usage: vantrel"));
     }
-    const Outcome missing = RunVantrel((dir_ / "none.txt").string(), "/dev/null", "");
+    const std::string none = (dir_ / "none.txt").string();
+    const Outcome missing = RunVantrel(none, "/dev/null", "");
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "Vantrel File: Can't open the file!\n");
+    EXPECT_EQ(missing.err,
+              "Vantrel File: Can't open the file!\n" + none + ": No such file or directory\n");
 
     const Outcome noPort = RunVantrel(Lookup("AB\r\n"), "/dev/vantrel-no-such-port", "");
     EXPECT_EQ(noPort.status, 3);
-    EXPECT_EQ(noPort.err, "Vantrel File: Can't open the COM port!\n");
+    EXPECT_THAT(noPort.err, StartsWith("Vantrel File: Can't open the COM port!\n"
+                                       "/dev/vantrel-no-such-port does not exist."));
+}
+
+TEST_F(ConsoleRunTest, FifoAsLookupFileIsRefusedAtOnce) {
+    const fs::path fifo = dir_ / "shop.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    terminal_.Start();
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome run = RunVantrel(fifo.string() + ",1,5,0", terminal_.Device(), "");
+    terminal_.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "Vantrel File: Can't open the file!\n" + fifo.string() + " is not a regular file\n");
+    EXPECT_THAT(terminal_.Frames(), IsEmpty());
+}
+
+// Another program holding the device under another name: it locks the open device, which the
+// name does not change.
+TEST_F(ConsoleRunTest, DeviceHeldUnderAnotherNameIsNotOpened) {
+    const fs::path link = dir_ / "terminal-link";
+    fs::create_symlink(terminal_.Device(), link);
+    const int held = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    terminal_.Start();
+    const Outcome busy = RunVantrel(Lookup("AB\r\n"), terminal_.Device(), "");
+    ::close(held);
+    const Outcome freed = RunVantrel(Lookup("AB\r\n"), terminal_.Device(), "");
+    terminal_.Stop();
+
+    EXPECT_EQ(busy.status, 3);
+    EXPECT_THAT(busy.err, StartsWith("Vantrel File: Can't open the COM port!\n" +
+                                     terminal_.Device() + " is in use by another program ("));
+    EXPECT_EQ(freed.status, 0);
+    EXPECT_THAT(terminal_.Lines(), ElementsAre("AB"));
 }
 
 }  // namespace
