@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Messages.h"
@@ -24,9 +25,14 @@ using pictoma::MsgIcon;
 
 // The settings the user picks for one run; all start at 0 (COM1, 115200 bit/s, direct link).
 struct LinkSettings {
-    int portIndex = 0;  // 0..5: "COM1".."COM6"
-    int rateIndex = 0;  // 0..4: an index into kRates
-    int infrared = 0;   // 1: the port drives a serial infrared transceiver
+    LinkSettings() = default;
+    LinkSettings(int port, int rate, int ir, std::string otherDevice = {})
+        : portIndex(port), rateIndex(rate), infrared(ir), device(std::move(otherDevice)) {}
+
+    int portIndex = 0;   // 0..5: "COM1".."COM6"
+    int rateIndex = 0;   // 0..4: an index into kRates
+    int infrared = 0;    // 1: the port drives a serial infrared transceiver
+    std::string device;  // a device used instead of the port of portIndex; empty for that port
 };
 
 inline constexpr int kPortCount = 6;
@@ -93,6 +99,8 @@ public:
     virtual std::optional<std::size_t> Read(std::span<std::uint8_t> into) = 0;
     // Discards every received byte that has not been read.
     virtual void PurgeInput() = 0;
+    // The device behind the port ("/dev/ttyUSB0"), for messages; empty when there is none.
+    virtual std::string Device() const { return {}; }
 };
 
 // What kept a port from opening.
@@ -169,5 +177,27 @@ public:
     // Removes the display.
     virtual void Close() = 0;
 };
+
+// What an attempt tells besides its messages and its bar, and how the user stops it: a status
+// line, the protocol log's events and the request to cancel. Every operation does nothing by
+// default, so that each side overrides only what it shows.
+class Monitor {
+public:
+    virtual ~Monitor() = default;
+    // The status line ("Line 120 of 2000"); empty when the attempt has ended.
+    virtual void Status(std::string_view) {}
+    // True once the user asked to stop; the attempt stops after the frame on the line.
+    virtual bool CancelRequested() { return false; }
+    // Bytes written to the port, and bytes read from it (one reply, or a transceiver's echo).
+    virtual void Sent(std::span<const std::uint8_t>) {}
+    virtual void Received(std::span<const std::uint8_t>) {}
+    // An event without bytes: a time-out, a failed read, a probe that got no echo.
+    virtual void Note(std::string_view) {}
+    // The line settings just applied to the port.
+    virtual void Configured(const PortConfig&) {}
+};
+
+// A monitor that shows nothing and never cancels.
+Monitor& NoMonitor();
 
 }  // namespace vantrel

@@ -105,4 +105,25 @@ std::uint64_t FindLongLine(LookupFile& file) {
     return found;
 }
 
+std::uint64_t CountRecords(LookupFile& file) {
+    file.Rewind();
+    std::array<std::uint8_t, kFileBlockSize> block{};
+    std::uint64_t records = 0;
+    bool open = false;  // bytes of a record that no CR has ended yet
+    for (;;) {
+        const std::optional<std::size_t> got = file.Read(block);
+        if (!got || *got == 0) break;
+        for (std::size_t i = 0; i < *got; ++i) {
+            if (block[i] == kCr) {
+                ++records;
+                open = false;
+            } else if (block[i] != kLf) {
+                open = true;
+            }
+        }
+    }
+    file.Rewind();
+    return records + (open ? 1 : 0);
+}
+
 }  // namespace vantrel

@@ -43,4 +43,8 @@ private:
 // Reads the file from its start and leaves it at its start; a failed read ends the scan.
 std::uint64_t FindLongLine(LookupFile& file);
 
+// The number of records the file makes: one per CR, and one for a last line without CR. Reads
+// the file from its start and leaves it at its start; a failed read ends the count.
+std::uint64_t CountRecords(LookupFile& file);
+
 }  // namespace vantrel

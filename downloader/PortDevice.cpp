@@ -1,7 +1,9 @@
 #include "PortDevice.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 namespace vantrel {
 
@@ -94,6 +96,69 @@ std::string PortFailureReason(std::string_view name, const PortFailure& failure,
         reason += " " + where + ".";
     }
     return reason;
+}
+
+std::vector<PortChoice> ListPortChoices(const std::vector<SerialDeviceInfo>& devices) {
+    std::vector<PortChoice> choices;
+    for (int i = 0; i < kPortCount; ++i) {
+        const std::string name = "COM" + std::to_string(i + 1);
+        PortChoice choice;
+#ifdef _WIN32
+        choice.label = name;
+#else
+        choice.label = name + " — " + DeviceForPort(name);
+#endif
+        choice.portIndex = i;
+        choices.push_back(choice);
+    }
+    for (const SerialDeviceInfo& info : devices) {
+        PortChoice choice;
+        choice.device = info.path;
+        choice.label = info.path;
+        if (!info.description.empty()) choice.label += " — " + info.description;
+        if (!info.maker.empty()) choice.label += " (" + info.maker + ")";
+        if (!info.byId.empty()) choice.label += " — " + info.byId;
+        choices.push_back(choice);
+    }
+    return choices;
+}
+
+PortChoice ChoiceForText(std::string_view text, const std::vector<PortChoice>& choices) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    for (const PortChoice& choice : choices) {
+        if (choice.label == text) return choice;
+    }
+    PortChoice typed;
+    typed.label = std::string(text);
+    if (text.empty()) {
+        typed.portIndex = 0;
+        return typed;
+    }
+    if (const std::optional<int> number = ComNumber(text); number && *number <= kPortCount) {
+        typed.portIndex = *number - 1;
+        return typed;
+    }
+    typed.device = std::string(text);
+    return typed;
+}
+
+std::string LinkTo(const std::string& device, const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target = fs::canonical(device, ec);
+    if (ec) return {};
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code linkError;
+        if (!it->is_symlink(linkError)) continue;
+        if (fs::canonical(it->path(), linkError) == target && !linkError) {
+            return it->path().string();
+        }
+    }
+    return {};
 }
 
 }  // namespace vantrel

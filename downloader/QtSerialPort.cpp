@@ -1,11 +1,14 @@
 #include "QtSerialPort.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSerialPortInfo>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -171,6 +174,7 @@ QtPortOpening QtSerialPort::OpenWithReason(const QString& device) {
         return opening;
     }
 #endif
+    self->device_ = opening.failure.device;
     opening.port = std::move(self);
     return opening;
 }
@@ -226,7 +230,20 @@ void QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
 void QtSerialPort::WaitForInput(std::uint32_t ms) {
     if (port_.bytesAvailable() > 0) return;
     port_.clearError();
-    port_.waitForReadyRead(int(std::min<std::uint32_t>(ms, 0x7FFFFFFF)));
+    const int limit = int(std::min<std::uint32_t>(ms, 0x7FFFFFFF));
+    if (!QCoreApplication::instance()) {
+        port_.waitForReadyRead(limit);
+        return;
+    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &QSerialPort::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
+    timer.start(limit);
+    loop.exec();
 }
 
 std::optional<std::size_t> QtSerialPort::Read(std::span<std::uint8_t> into) {
@@ -246,6 +263,10 @@ void QtSerialPort::PurgeInput() {
     port_.clear(QSerialPort::Input);
 }
 
+std::string QtSerialPort::Device() const {
+    return device_;
+}
+
 bool QtSerialPort::Failed() const {
     const QSerialPort::SerialPortError e = port_.error();
     return e != QSerialPort::NoError && e != QSerialPort::TimeoutError;
@@ -261,6 +282,25 @@ std::unique_ptr<SerialPort> QtPortOpener::Open(std::string_view name) {
 }  // namespace vantrel
 
 namespace vantrel {
+
+std::vector<SerialDeviceInfo> SystemSerialDevices() {
+    std::vector<SerialDeviceInfo> devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        SerialDeviceInfo device;
+        device.path = Local(info.systemLocation());
+#ifndef _WIN32
+        device.byId = LinkTo(device.path, "/dev/serial/by-id");
+#endif
+        device.description = info.description().toStdString();
+        device.maker = info.manufacturer().toStdString();
+        devices.push_back(device);
+    }
+    return devices;
+}
+
+std::vector<PortChoice> SystemPortChoices() {
+    return ListPortChoices(SystemSerialDevices());
+}
 
 std::vector<std::string> QtPortOpener::SerialDevices() const {
     std::vector<std::string> devices;

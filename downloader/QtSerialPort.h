@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Link.h"
+#include "PortDevice.h"
 
 namespace vantrel {
 
@@ -32,9 +33,12 @@ public:
     bool ApplyConfig(const PortConfig& config) override;
     void ApplyTimeouts(const PortTimeouts& timeouts) override;
     void Write(std::span<const std::uint8_t> bytes) override;
+    // Runs the event loop meanwhile, so that a window stays painted and its Cancel button can
+    // be pressed; without an application object it only blocks.
     void WaitForInput(std::uint32_t ms) override;
     std::optional<std::size_t> Read(std::span<std::uint8_t> into) override;
     void PurgeInput() override;
+    std::string Device() const override;
 
 private:
     QtSerialPort() = default;
@@ -42,6 +46,7 @@ private:
     bool Failed() const;
 
     QSerialPort port_;
+    std::string device_;
     PortTimeouts timeouts_ = kPortTimeouts;
 };
 
@@ -56,5 +61,11 @@ public:
 private:
     PortFailure failure_;
 };
+
+// The serial devices the system lists, with their by-id names, descriptions and makers.
+std::vector<SerialDeviceInfo> SystemSerialDevices();
+
+// The entries of the port list: COM1..COM6 and the system's serial devices.
+std::vector<PortChoice> SystemPortChoices();
 
 }  // namespace vantrel
