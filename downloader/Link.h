@@ -12,6 +12,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Messages.h"
 
@@ -23,9 +25,14 @@ using pictoma::MsgIcon;
 
 // The settings the user picks for one run; all start at 0 (COM1, 115200 bit/s, direct link).
 struct LinkSettings {
-    int portIndex = 0;  // 0..5: "COM1".."COM6"
-    int rateIndex = 0;  // 0..4: an index into kRates
-    int infrared = 0;   // 1: the port drives a serial infrared transceiver
+    LinkSettings() = default;
+    LinkSettings(int port, int rate, int ir, std::string otherDevice = {})
+        : portIndex(port), rateIndex(rate), infrared(ir), device(std::move(otherDevice)) {}
+
+    int portIndex = 0;   // 0..5: "COM1".."COM6"
+    int rateIndex = 0;   // 0..4: an index into kRates
+    int infrared = 0;    // 1: the port drives a serial infrared transceiver
+    std::string device;  // a device used instead of the port of portIndex; empty for that port
 };
 
 inline constexpr int kPortCount = 6;
@@ -92,14 +99,31 @@ public:
     virtual std::optional<std::size_t> Read(std::span<std::uint8_t> into) = 0;
     // Discards every received byte that has not been read.
     virtual void PurgeInput() = 0;
+    // The device behind the port ("/dev/ttyUSB0"), for messages; empty when there is none.
+    virtual std::string Device() const { return {}; }
 };
 
-// Opens serial ports by their user-visible name ("COM1".."COM6").
+// What kept a port from opening.
+enum class PortProblem { Unknown, Missing, PermissionDenied, Busy, NotSerial, Other };
+
+struct PortFailure {
+    PortProblem problem = PortProblem::Unknown;
+    std::string device;      // the device that was tried
+    std::string systemText;  // the system's own words, e.g. "Permission denied"
+    std::string holder;      // Busy: who holds the device, where that is known
+    std::string group;       // PermissionDenied: the group that may use the device
+};
+
+// Opens serial ports by their user-visible name ("COM1".."COM6") or by a device path.
 class PortOpener {
 public:
     virtual ~PortOpener() = default;
     // The open port, or null when it does not exist or is in use.
     virtual std::unique_ptr<SerialPort> Open(std::string_view name) = 0;
+    // Why the last Open returned null; Unknown when the opener cannot tell.
+    virtual PortFailure LastFailure() const { return {}; }
+    // The serial devices the machine has, to name in a message about a missing one.
+    virtual std::vector<std::string> SerialDevices() const { return {}; }
 };
 
 // A millisecond tick counter and a blocking pause.
@@ -132,6 +156,14 @@ public:
     // Shows `text` under `title` modally and returns the button chosen.
     virtual MsgAnswer Message(std::string_view text, std::string_view title, MsgIcon icon,
                               MsgButtons buttons) = 0;
+    // The same with `reason`, what lies behind the message (the device and the system's words,
+    // the line that failed), shown beneath it. Without a reason it is Message(); a side that
+    // has no room for reasons drops them.
+    virtual MsgAnswer MessageWithReason(std::string_view text, std::string_view reason,
+                                        std::string_view title, MsgIcon icon, MsgButtons buttons) {
+        (void)reason;
+        return Message(text, title, icon, buttons);
+    }
 };
 
 // The progress display of one attempt.
@@ -145,5 +177,27 @@ public:
     // Removes the display.
     virtual void Close() = 0;
 };
+
+// What an attempt tells besides its messages and its bar, and how the user stops it: a status
+// line, the protocol log's events and the request to cancel. Every operation does nothing by
+// default, so that each side overrides only what it shows.
+class Monitor {
+public:
+    virtual ~Monitor() = default;
+    // The status line ("Line 120 of 2000"); empty when the attempt has ended.
+    virtual void Status(std::string_view) {}
+    // True once the user asked to stop; the attempt stops after the frame on the line.
+    virtual bool CancelRequested() { return false; }
+    // Bytes written to the port, and bytes read from it (one reply, or a transceiver's echo).
+    virtual void Sent(std::span<const std::uint8_t>) {}
+    virtual void Received(std::span<const std::uint8_t>) {}
+    // An event without bytes: a time-out, a failed read, a probe that got no echo.
+    virtual void Note(std::string_view) {}
+    // The line settings just applied to the port.
+    virtual void Configured(const PortConfig&) {}
+};
+
+// A monitor that shows nothing and never cancels.
+Monitor& NoMonitor();
 
 }  // namespace vantrel

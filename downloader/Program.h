@@ -15,6 +15,7 @@ namespace vantrel {
 inline constexpr std::string_view kMsgCantOpenFile = "Can't open the file!";
 inline constexpr std::string_view kMsgRetry = "Failed to download, would you like to retry?";
 inline constexpr std::string_view kSettingsFileName = "vantrel.ini";
+inline constexpr std::string_view kVersion = "1.1";
 
 // The longest lookup file path and settings content a run accepts.
 inline constexpr std::size_t kMaxPathLength = 255;
@@ -26,13 +27,32 @@ enum ExitStatus : int {
     kExitDownloadFailed = 1,  // the last attempt failed and the user asked for no retry
     kExitBadFile = 2,         // the lookup file cannot be opened or is refused; bad usage
     kExitBadPort = 3,         // the port cannot be opened or configured
+    kExitCancelled = 4,       // the user cancelled a running download
 };
 
 struct CommandLine {
     bool commandLineMode = false;  // the path part is not empty: send without dialogs
     std::string path;
     LinkSettings link;
+    // A digit that is there but not valid, which keeps its default, told in one line each:
+    // "vantrel: port digit 7 is not 1..6; using COM1". Empty when the digit is valid or absent.
+    std::string portWarning, rateWarning, infraredWarning;
 };
+
+// The options that come before the lookup file's argument.
+struct ProgramOptions {
+    bool help = false;                   // --help, -h
+    bool version = false;                // --version
+    bool listPorts = false;              // --list-ports
+    std::string device;                  // --device PATH: this device whatever the port digit
+    std::string log;                     // --log FILE
+    std::vector<std::string> arguments;  // what follows the options: the lookup file's argument
+    std::string error;                   // a usage error ("unknown option -x"); empty when none
+};
+
+// Takes options until the first argument that does not start with "-" (or after "--"); every
+// argument from there on belongs to the lookup file's argument, as it is.
+ProgramOptions ParseOptions(const std::vector<std::string>& args);
 
 // Joins the program's arguments (without the program name) by single blanks.
 std::string JoinArguments(const std::vector<std::string>& args);
@@ -67,6 +87,10 @@ void WriteSettings(const std::string& path, std::string_view directory);
 // The dialogs, messages and progress display of a run, and the services it needs.
 class Host : public UserSide, public ProgressSink {
 public:
+    // The status line of an attempt under the progress display; empty when the attempt ended.
+    virtual void Status(std::string_view) {}
+    // True once the user asked to stop the download.
+    virtual bool CancelRequested() { return false; }
     // The open-file dialog starting in `initialDir`; the chosen path, or nullopt when cancelled.
     virtual std::optional<std::string> ChooseFile(const std::string& initialDir) = 0;
     // The Comm Properties dialog preset from `link`; the confirmed settings, or nullopt.
@@ -79,6 +103,7 @@ struct RunContext {
     Clock& clock;
     std::string programDir;    // the initial directory when no settings file is read
     std::string settingsPath;  // where the last directory is remembered
+    Monitor* log = nullptr;    // the protocol log, when one is kept
 };
 
 // Runs the whole program once and returns its exit status.

@@ -68,9 +68,24 @@ std::string MakeRecord(std::string_view line);
 // True when a reply (already without its final CR) is exactly "ACK".
 bool IsAck(std::string_view reply);
 
+// Bytes for a message: printable ASCII as it is and every other byte as <hex>, in quotes
+// ("NAK<0D>" in quotes for N, A, K, CR).
+std::string ShowBytes(std::string_view bytes);
+
+// One frame sent and its reply.
+struct ExchangeResult {
+    std::string raw;          // every byte collected, a final CR included
+    bool portFailed = false;  // a read failed: the device went away
+    // The reply as the terminal meant it: without a final CR.
+    std::string Reply() const;
+};
+
 // Sends `frame` and collects the reply: reads of up to 3 bytes until at least 10 bytes came, a
-// read delivered bytes ending in CR, the port failed, or more than 3000 ms passed. Returns the
-// bytes collected, without a final CR. Blocks while it waits; never spins.
+// read delivered bytes ending in CR, the port failed, or more than 3000 ms passed. Blocks while
+// it waits; never spins. `monitor` sees the frame, the reply, and a time-out or failed read.
+ExchangeResult ExchangeFrame(SerialPort& port, Clock& clock, std::span<const std::uint8_t> frame,
+                             Monitor& monitor);
+// The same, returning only the reply without its final CR.
 std::string Exchange(SerialPort& port, Clock& clock, std::span<const std::uint8_t> frame);
 
 // Pauses for at least 100 ms by `clock`.
@@ -80,19 +95,53 @@ void Pause(Clock& clock);
 std::string PortName(int portIndex);
 
 // Opens the port of `portIndex` and asks for its queue sizes. On failure shows "Can't open the
-// COM port!" and returns null.
+// COM port!", with the reason the opener gives, and returns null.
 std::unique_ptr<SerialPort> OpenPort(int portIndex, PortOpener& opener, UserSide& user);
+// The same for a port name ("COM2") or a device path ("/dev/ttyUSB0").
+std::unique_ptr<SerialPort> OpenPort(std::string_view name, PortOpener& opener, UserSide& user);
 
 // Sets the port to the rate of `rateIndex`, 8N1: directly (DTR and RTS off), or with `infrared`
 // through the transceiver's set-up (DTR and RTS on). False after its message when the
 // transceiver does not answer or the port refuses the configuration.
-bool ConfigurePort(SerialPort& port, int rateIndex, bool infrared, Clock& clock, UserSide& user);
+// `monitor` sees every configuration applied and the transceiver's probes.
+bool ConfigurePort(SerialPort& port, int rateIndex, bool infrared, Clock& clock, UserSide& user,
+                   Monitor& monitor = NoMonitor());
+
+// How an attempt ended.
+enum class AttemptOutcome {
+    Complete,    // "Downloaded completely!" was shown
+    Failed,      // refused, not answered or the file failed; its message was shown
+    DeviceGone,  // reading from the port failed (an adapter unplugged); its message was shown
+    Cancelled,   // the user stopped it; nothing was shown and nothing more was sent
+};
+
+struct AttemptResult {
+    AttemptOutcome outcome = AttemptOutcome::Failed;
+    bool answered = false;        // the terminal answered the handshake
+    std::uint64_t linesSent = 0;  // records the terminal accepted
+    std::uint64_t lines = 0;      // records in the file
+};
+
+// The status line before each handshake: "Waiting for the terminal on /dev/ttyUSB0 (try 2 of
+// 3)..."; without a device "Waiting for the terminal (try 2 of 3)...".
+std::string WaitingStatus(std::string_view device, int attempt, int attempts);
+// The status line before each record: "Line 120 of 2000".
+std::string LineStatus(std::uint64_t line, std::uint64_t lines);
+// What a cancelled attempt tells: "Download cancelled after line N of M: the terminal now holds
+// a partial file.", or, when the terminal had not answered yet, that no line was sent.
+std::string CancelledMessage(const AttemptResult& result);
 
 // One attempt to send the whole file: handshake, one record per line, end frame. True after
 // "Downloaded completely!"; false after the message of the failure, with the file back at its
 // start. `progress` is opened only once the terminal answered the handshake.
 bool DownloadOnce(SerialPort& port, LookupFile& file, ProgressSink& progress, Clock& clock,
                   UserSide& user);
+
+// The same attempt, telling `monitor` the status and the protocol's events and stopping when it
+// asks to: after the frame on the line has been answered or has timed out, before anything else
+// is sent. Failure messages carry their reason (the line, the last answer, the transmissions).
+AttemptResult DownloadAttempt(SerialPort& port, LookupFile& file, ProgressSink& progress,
+                              Clock& clock, UserSide& user, Monitor& monitor);
 
 // Discards the bytes received and not read.
 void PurgeInput(SerialPort& port);

@@ -6,9 +6,13 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QSettings>
+#include <algorithm>
 
 #include "CommPropertiesDlg.h"
 #include "ProgressDlg.h"
+#include "Protocol.h"
+#include "QtSerialPort.h"
 
 namespace vantrel {
 
@@ -77,9 +81,15 @@ QtHost::~QtHost() = default;
 
 MsgAnswer QtHost::Message(std::string_view text, std::string_view title, MsgIcon icon,
                           MsgButtons buttons) {
+    return MessageWithReason(text, {}, title, icon, buttons);
+}
+
+MsgAnswer QtHost::MessageWithReason(std::string_view text, std::string_view reason,
+                                    std::string_view title, MsgIcon icon, MsgButtons buttons) {
     QMessageBox box(
         BoxIcon(icon), FromLocal(title), FromLocal(text),
         buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    if (!reason.empty()) box.setInformativeText(FromLocal(reason));
     switch (box.exec()) {
         case QMessageBox::Yes:
             return MsgAnswer::Yes;
@@ -90,10 +100,18 @@ MsgAnswer QtHost::Message(std::string_view text, std::string_view title, MsgIcon
     }
 }
 
-void QtHost::Open() {
+void QtHost::ShowProgress() {
+    if (progress_) return;
     progress_ = std::make_unique<ProgressDlg>();
     progress_->setWindowIcon(LookupIcon());
+    QObject::connect(progress_.get(), &ProgressDlg::cancelRequested, [this] { cancelled_ = true; });
     progress_->show();
+    progress_->SetPosition(0);
+}
+
+void QtHost::Open() {
+    ShowProgress();
+    sinkOpen_ = true;
     progress_->SetPosition(0);
 }
 
@@ -102,7 +120,18 @@ void QtHost::SetPosition(int percent) {
 }
 
 void QtHost::Close() {
+    sinkOpen_ = false;
     progress_.reset();
+}
+
+void QtHost::Status(std::string_view text) {
+    if (text.empty()) {
+        // The handshakes went unanswered: the window goes before the message comes.
+        if (!sinkOpen_) progress_.reset();
+        return;
+    }
+    ShowProgress();
+    progress_->SetStatus(FromLocal(text));
 }
 
 std::optional<std::string> QtHost::ChooseFile(const std::string& initialDir) {
@@ -122,7 +151,34 @@ std::optional<std::string> QtHost::ChooseFile(const std::string& initialDir) {
 }
 
 std::optional<LinkSettings> QtHost::AskLinkSettings(const LinkSettings& link) {
-    return CommPropertiesDlg::Ask(link, QApplication::focusWidget());
+    std::vector<PortChoice> choices = SystemPortChoices();
+    const LinkSettings preset = RememberedLink(link, choices);
+    std::optional<LinkSettings> confirmed =
+        CommPropertiesDlg::Ask(preset, std::move(choices), QApplication::focusWidget());
+    if (confirmed) RememberLink(*confirmed);
+    return confirmed;
+}
+
+LinkSettings RememberedLink(const LinkSettings& fallback, const std::vector<PortChoice>& choices) {
+    LinkSettings link = fallback;
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "vantrel", "vantrel");
+    if (link.device.empty() && settings.contains("port")) {
+        const PortChoice port =
+            ChoiceForText(settings.value("port").toString().toStdString(), choices);
+        link.portIndex = std::max(port.portIndex, 0);
+        link.device = port.device;
+    }
+    bool ok = false;
+    const int rate = settings.value("rate").toInt(&ok);
+    if (ok && rate >= 0 && rate < int(kRates.size())) link.rateIndex = rate;
+    return link;
+}
+
+void RememberLink(const LinkSettings& link) {
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "vantrel", "vantrel");
+    settings.setValue("port", QString::fromStdString(link.device.empty() ? PortName(link.portIndex)
+                                                                         : link.device));
+    settings.setValue("rate", link.rateIndex);
 }
 
 }  // namespace vantrel

@@ -5,12 +5,16 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Console.h"
+#include "PortDevice.h"
 #include "Program.h"
+#include "ProtocolLog.h"
 #include "QtHost.h"
 #include "QtSerialPort.h"
 #include "SteadyClock.h"
@@ -36,13 +40,53 @@ bool StderrIsTerminal() {
 
 int main(int argc, char** argv) {
     using namespace vantrel;
-    const CommandLine command =
-        ParseCommandLine(JoinArguments(std::vector<std::string>(argv + 1, argv + argc)));
+    const ProgramOptions options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options.error.empty()) {
+        std::cerr << "vantrel: " << options.error << '\n' << Usage();
+        return kExitBadFile;
+    }
+    if (options.help) {
+        std::cout << Usage();
+        return kExitDone;
+    }
+    if (options.version) {
+        std::cout << "vantrel " << kVersion << '\n';
+        return kExitDone;
+    }
+    if (options.listPorts) {
+        for (const PortChoice& choice : SystemPortChoices())
+            std::cout << choice.label << '\n';
+        return kExitDone;
+    }
+
+    CommandLine command = ParseCommandLine(JoinArguments(options.arguments));
+    command.link.device = options.device;
+    // The device chosen by --device replaces the port digit, right or wrong.
+    for (const std::string* warning : {options.device.empty() ? &command.portWarning : nullptr,
+                                       &command.rateWarning, &command.infraredWarning}) {
+        if (warning && !warning->empty()) std::cerr << *warning << '\n';
+    }
+
+    SteadyClock clock;
+    std::string logPath = options.log;
+    if (const char* fromEnvironment = std::getenv("VANTREL_LOG");
+        logPath.empty() && fromEnvironment) {
+        logPath = fromEnvironment;
+    }
+    std::optional<ProtocolLog> log;
+    if (!logPath.empty()) {
+        LogFileOpening opening = OpenLogFile(logPath);
+        if (!opening.writer) {
+            std::cerr << "vantrel: can't write the log " << opening.reason << '\n';
+            return kExitBadFile;
+        }
+        log.emplace(clock, std::move(opening.writer));
+        log->Note("vantrel " + std::string(kVersion));
+    }
 
     // The arguments are the program's own: Qt gets none to interpret.
     int qtArgc = 1;
     QtPortOpener ports;
-    SteadyClock clock;
 
     if (UseConsole()) {
         if (!command.commandLineMode) {
@@ -50,8 +94,9 @@ int main(int argc, char** argv) {
             return kExitBadFile;
         }
         QCoreApplication app(qtArgc, argv);
+        CatchCancelSignals();
         ConsoleHost host(std::cerr, std::cin, StderrIsTerminal());
-        RunContext context{host, ports, clock, {}, {}};
+        RunContext context{host, ports, clock, {}, {}, log ? &*log : nullptr};
         return RunVantrel(command, context);
     }
 
@@ -64,6 +109,11 @@ int main(int argc, char** argv) {
     const std::string configDir =
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
             .toStdString();
-    RunContext context{host, ports, clock, programDir, LocateSettings(programDir, configDir)};
+    RunContext context{host,
+                       ports,
+                       clock,
+                       programDir,
+                       LocateSettings(programDir, configDir),
+                       log ? &*log : nullptr};
     return RunVantrel(command, context);
 }

@@ -107,6 +107,7 @@ public:
         ++purges;
         std::erase_if(pending_, [&](const Pending& p) { return p.at <= clock_.Elapsed(); });
     }
+    std::string Device() const override { return device; }
 
     // The frames written, without the line settings.
     std::vector<std::string> Frames() const {
@@ -122,6 +123,7 @@ public:
     PortConfig current;
     bool acceptConfig = true;
     bool broken = false;  // every read fails and nothing answers, as with an unplugged adapter
+    std::string device;
     int inputQueue = 0, outputQueue = 0, reads = 0, waits = 0, purges = 0;
 
 private:
@@ -150,6 +152,7 @@ public:
         return target_.Read(into);
     }
     void PurgeInput() override { target_.PurgeInput(); }
+    std::string Device() const override { return target_.Device(); }
 
 private:
     SerialPort& target_;
@@ -195,12 +198,20 @@ public:
     MsgAnswer Message(std::string_view text, std::string_view title, MsgIcon icon,
                       MsgButtons buttons) override {
         shown.push_back({std::string(text), std::string(title), icon, buttons});
+        reasons.emplace_back();
         if (!answers.empty()) {
             MsgAnswer a = answers.front();
             answers.pop_front();
             return a;
         }
         return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+    // Records the reason beside the message: `reasons` has one entry per message.
+    MsgAnswer MessageWithReason(std::string_view text, std::string_view reason,
+                                std::string_view title, MsgIcon icon, MsgButtons buttons) override {
+        const MsgAnswer answer = Message(text, title, icon, buttons);
+        reasons.back() = std::string(reason);
+        return answer;
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> out;
@@ -209,6 +220,7 @@ public:
         return out;
     }
     std::vector<Shown> shown;
+    std::vector<std::string> reasons;
     std::deque<MsgAnswer> answers;
 };
 

@@ -8,6 +8,10 @@
 #include "LookupFile.h"
 #include "PortDevice.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace vantrel {
 namespace {
 
@@ -69,6 +73,28 @@ TEST_F(DiskFileTest, ReadsSizesAndRewinds) {
 TEST_F(DiskFileTest, MissingFileOrFolderDoesNotOpen) {
     EXPECT_EQ(DiskLookupFile::Open((dir_ / "none.txt").string()), nullptr);
     EXPECT_EQ(DiskLookupFile::Open(dir_.string()), nullptr);
+}
+
+TEST_F(DiskFileTest, AnythingButARegularFileIsRefusedAtOnceNamingIt) {
+    const std::string none = (dir_ / "none.txt").string();
+    EXPECT_EQ(DiskLookupFile::OpenWithReason(none).reason, none + ": No such file or directory");
+    EXPECT_EQ(DiskLookupFile::OpenWithReason(dir_.string()).reason,
+              dir_.string() + " is not a regular file");
+#ifndef _WIN32
+    // A FIFO without a writer: opening it must not wait for one.
+    const std::string fifo = (dir_ / "shop.txt").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const LookupFileOpening opening = DiskLookupFile::OpenWithReason(fifo);
+    EXPECT_EQ(opening.file, nullptr);
+    EXPECT_EQ(opening.reason, fifo + " is not a regular file");
+#endif
+    const std::string good = (dir_ / "good.txt").string();
+    std::ofstream(good) << "AB";
+    const LookupFileOpening ok = DiskLookupFile::OpenWithReason(good);
+    ASSERT_NE(ok.file, nullptr);
+    EXPECT_EQ(ok.reason, "");
+    std::array<std::uint8_t, 4> buf{};
+    EXPECT_EQ(ok.file->Read(buf), 2u);  // reads block as usual once open
 }
 
 #ifndef _WIN32

@@ -4,10 +4,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QCoreApplication>
+
 #include <cstdlib>
+#include <filesystem>
 
 #include "Fakes.h"
+#include "PortDevice.h"
 #include "Protocol.h"
 #include "PtyTerminal.h"
 #include "QtSerialPort.h"
@@ -22,6 +26,8 @@ using fake::MemoryFile;
 using fake::PtyTerminal;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 
 struct PtyLink {
     PtyTerminal terminal;
@@ -108,6 +114,41 @@ TEST(PtyLinkTest, PortIsExclusiveAndAMissingDeviceDoesNotOpen) {
     first.reset();
     EXPECT_NE(QtSerialPort::Open(QString::fromStdString(terminal.Device())), nullptr);
     EXPECT_EQ(QtSerialPort::Open("/dev/vantrel-no-such-port"), nullptr);
+}
+
+TEST(PtyLinkTest, DeviceIsHeldByItselfNotByTheNameItWasOpenedUnder) {
+    PtyTerminal terminal;
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vantrel-link-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path link = dir / "ttyLINK";
+    std::filesystem::create_symlink(terminal.Device(), link);
+    const QString real = QString::fromStdString(terminal.Device());
+    const QString other = QString::fromStdString(link.string());
+
+    for (const auto& [first, second] : {std::pair{real, other}, std::pair{other, real}}) {
+        SCOPED_TRACE(second.toStdString());
+        QtPortOpening held = QtSerialPort::OpenWithReason(first);
+        ASSERT_NE(held.port, nullptr);
+        const QtPortOpening refused = QtSerialPort::OpenWithReason(second);
+        EXPECT_EQ(refused.port, nullptr);
+        EXPECT_EQ(refused.failure.problem, PortProblem::Busy);
+        held.port.reset();
+        EXPECT_NE(QtSerialPort::Open(second), nullptr);  // free again once the first is closed
+    }
+
+    // Through the opener, as the program sees it: the message and who holds the device.
+    auto held = QtSerialPort::Open(real);
+    ASSERT_NE(held, nullptr);
+    QtPortOpener opener;
+    FakeUser user;
+    EXPECT_EQ(OpenPort(link.string(), opener, user), nullptr);
+    ASSERT_EQ(user.shown.size(), 1u);
+    EXPECT_EQ(user.shown[0].text, "Can't open the COM port!");
+    EXPECT_THAT(PortFailureReason(link.string(), opener.LastFailure(), {}),
+                AllOf(StartsWith(link.string() + " is in use by another program (downloader_"),
+                      EndsWith(", process " + std::to_string(::getpid()) + ").")));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
