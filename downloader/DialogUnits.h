@@ -1,6 +1,11 @@
 #pragma once
 // Dialog units: the font-relative measure in which the dialogs are laid out, so that they keep
 // their proportions whatever font size and screen density the system uses.
+//
+// The editor has its own helper (framework/DialogUnits.h) that rounds to the nearest pixel; this
+// one truncates. They stay two on purpose: Vantrel is a program of its own that links nothing of
+// the editor, and its dialogs were laid out and tested with truncated units, so rounding here would
+// move its controls by a pixel.
 
 #include <QFont>
 #include <QRect>

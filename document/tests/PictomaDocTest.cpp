@@ -694,7 +694,9 @@ TEST_F(DocTest, UnsavedChangesAreAskedAboutWithEachAnswer) {
         EXPECT_EQ(doc.SaveModified(), c.goOn);
         ASSERT_FALSE(host.messages.empty());
         EXPECT_EQ(host.messages.front(), ask);
-        if (c.save && c.goOn) EXPECT_EQ(test::ReadFile(target), MakeSaveTextC(doc.GetPicture()));
+        if (c.save && c.goOn) {
+            EXPECT_EQ(test::ReadFile(target), MakeSaveTextC(doc.GetPicture()));
+        }
     }
     // Saved, copied or saved from the export dialog: nothing to ask.
     for (int way = 0; way < 3; ++way) {
