@@ -1,0 +1,321 @@
+#include "Pipeline.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "MonoRows.h"
+
+namespace pictoma {
+
+namespace {
+
+constexpr int kRgbBytes = 3;  // a composited pixel: R G B
+constexpr int kBayerSize = 8;
+
+const BrightnessTables& Tables() {
+    static const BrightnessTables tables;
+    return tables;
+}
+
+// One RGBA row laid over the background, as R G B bytes.
+void CompositeRow(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t* rgb) {
+    for (int x = 0; x < width; ++x, rgba += kRgbaBytes, rgb += kRgbBytes) {
+        const std::uint8_t a = rgba[3];
+        rgb[0] = Composite(rgba[0], a, bg);
+        rgb[1] = Composite(rgba[1], a, bg);
+        rgb[2] = Composite(rgba[2], a, bg);
+    }
+}
+
+// One RGBA row laid over the background, as brightness levels (the path without scaling).
+void GreyRow(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t* grey) {
+    const BrightnessTables& t = Tables();
+    for (int x = 0; x < width; ++x, rgba += kRgbaBytes) {
+        const std::uint8_t a = rgba[3];
+        grey[x] = std::uint8_t(
+            t.Of(Composite(rgba[0], a, bg), Composite(rgba[1], a, bg), Composite(rgba[2], a, bg)));
+    }
+}
+
+// The area-weighted scaling of composited RGB rows. Lengths are measured in units where a source
+// pixel is `target` units long and an output pixel `source` units, so every overlap is a whole
+// number and an output pixel's weights add up to W * H exactly. Sums are exact in 64 bits for any
+// picture that fits in memory.
+class Scaler {
+public:
+    Scaler(Size source, Size target)
+        : m_w(source.width),
+          m_h(source.height),
+          m_ow(target.width),
+          m_oh(target.height),
+          m_total(std::int64_t(m_w) * m_h),
+          m_columns(std::size_t(m_ow)),
+          m_across(std::size_t(m_ow) * kRgbBytes),
+          m_acc(std::size_t(m_ow) * kRgbBytes, 0),
+          m_out(std::size_t(m_ow) * kRgbBytes) {
+        for (int i = 0; i < m_ow; ++i) {
+            const std::int64_t start = std::int64_t(i) * m_w, end = start + m_w;
+            Column& c = m_columns[std::size_t(i)];
+            c.first = int(start / m_ow);
+            c.last = int((end - 1) / m_ow);
+            c.firstWeight = std::min<std::int64_t>((std::int64_t(c.first) + 1) * m_ow, end) - start;
+            c.lastWeight = end - std::max<std::int64_t>(std::int64_t(c.last) * m_ow, start);
+        }
+    }
+
+    // Adds source row y (rows come in order 0, 1, ...) and calls emit(j, rgb) for every output
+    // row j that it completes, with that row as R G B bytes.
+    template <class Emit>
+    void AddRow(int y, const std::uint8_t* rgb, Emit&& emit) {
+        SumAcross(rgb);
+        const std::int64_t rowStart = std::int64_t(y) * m_oh, rowEnd = rowStart + m_oh;
+        while (m_next < m_oh) {
+            const std::int64_t outStart = std::int64_t(m_next) * m_h, outEnd = outStart + m_h;
+            const std::int64_t weight = std::min(outEnd, rowEnd) - std::max(outStart, rowStart);
+            for (std::size_t k = 0; k < m_acc.size(); ++k)
+                m_acc[k] += m_across[k] * weight;
+            if (outEnd > rowEnd) break;
+            // Rounded to the nearest integer, halves up.
+            for (std::size_t k = 0; k < m_acc.size(); ++k) {
+                m_out[k] = std::uint8_t((2 * m_acc[k] + m_total) / (2 * m_total));
+                m_acc[k] = 0;
+            }
+            emit(m_next, m_out.data());
+            ++m_next;
+        }
+    }
+
+private:
+    // The source columns an output column covers: `first` and `last` in part (their weights), any
+    // between them wholly (weight m_ow each).
+    struct Column {
+        int first = 0, last = 0;
+        std::int64_t firstWeight = 0, lastWeight = 0;
+    };
+
+    void SumAcross(const std::uint8_t* rgb) {
+        std::int64_t* out = m_across.data();
+        for (const Column& c : m_columns) {
+            const std::uint8_t* p = rgb + std::size_t(c.first) * kRgbBytes;
+            std::int64_t s0 = c.firstWeight * p[0], s1 = c.firstWeight * p[1],
+                         s2 = c.firstWeight * p[2];
+            if (c.last > c.first) {
+                std::uint64_t t0 = 0, t1 = 0, t2 = 0;
+                for (int x = c.first + 1; x < c.last; ++x) {
+                    p += kRgbBytes;
+                    t0 += p[0];
+                    t1 += p[1];
+                    t2 += p[2];
+                }
+                p = rgb + std::size_t(c.last) * kRgbBytes;
+                s0 += std::int64_t(t0) * m_ow + c.lastWeight * p[0];
+                s1 += std::int64_t(t1) * m_ow + c.lastWeight * p[1];
+                s2 += std::int64_t(t2) * m_ow + c.lastWeight * p[2];
+            }
+            out[0] = s0;
+            out[1] = s1;
+            out[2] = s2;
+            out += kRgbBytes;
+        }
+    }
+
+    int m_w, m_h, m_ow, m_oh;
+    std::int64_t m_total;
+    std::vector<Column> m_columns;
+    std::vector<std::int64_t> m_across;  // the current source row summed into output columns
+    std::vector<std::int64_t> m_acc;     // the output row being built
+    std::vector<std::uint8_t> m_out;
+    int m_next = 0;  // the output row being built
+};
+
+// Composites and scales `rows` to `target`, calling sink(j, levels) with the brightness levels of
+// each output row in order.
+template <class Sink>
+void Stream(RgbaRows& rows, Size target, Background background, Sink&& sink) {
+    const Size source = rows.Dimensions();
+    const std::uint8_t bg = BackgroundLevel(background);
+    std::vector<std::uint8_t> scratch(std::size_t(source.width) * kRgbaBytes);
+    std::vector<std::uint8_t> grey(std::size_t(target.width));
+    if (source == target) {
+        for (int y = 0; y < source.height; ++y) {
+            GreyRow(rows.Row(y, scratch.data()), source.width, bg, grey.data());
+            sink(y, grey.data());
+        }
+        return;
+    }
+    const BrightnessTables& t = Tables();
+    std::vector<std::uint8_t> rgb(std::size_t(source.width) * kRgbBytes);
+    Scaler scaler(source, target);
+    for (int y = 0; y < source.height; ++y) {
+        CompositeRow(rows.Row(y, scratch.data()), source.width, bg, rgb.data());
+        scaler.AddRow(y, rgb.data(), [&](int j, const std::uint8_t* out) {
+            for (int i = 0; i < target.width; ++i, out += kRgbBytes)
+                grey[std::size_t(i)] = std::uint8_t(t.Of(out[0], out[1], out[2]));
+            sink(j, grey.data());
+        });
+    }
+}
+
+// The convert and invert steps, one row of levels at a time, top to bottom. Rows are `width`
+// levels long; the first `outWidth` pixels of each are written.
+class MonoWriter {
+public:
+    MonoWriter(int width, int outWidth, const ImportOptions& options)
+        : m_width(width),
+          m_outWidth(outWidth),
+          m_threshold(Clamped(options).threshold),
+          m_dither(options.dither),
+          m_invert(options.invert) {
+        // Error rows hold pixel x at index x + 1, with room for the shares that fall off an edge.
+        if (m_dither == Dither::FloydSteinberg) m_errors.assign(2, Errors(std::size_t(width) + 2));
+        if (m_dither == Dither::Atkinson) m_errors.assign(3, Errors(std::size_t(width) + 3));
+        if (m_dither == Dither::FloydSteinberg || m_dither == Dither::Atkinson)
+            m_black.resize(std::size_t(width));
+        for (int y = 0; y < kBayerSize; ++y)
+            for (int x = 0; x < kBayerSize; ++x)
+                m_bayer[std::size_t(y)][std::size_t(x)] =
+                    BayerOffset(kBayer8[std::size_t(y)][std::size_t(x)]);
+    }
+
+    void Row(const std::uint8_t* grey, std::uint8_t* out) {
+        const int t = m_threshold;
+        const bool inv = m_invert;
+        switch (m_dither) {
+            case Dither::None:
+                monorows::PackRow(out, m_outWidth, [&](int x) { return (grey[x] <= t) != inv; });
+                break;
+            case Dither::Bayer: {
+                const auto& offsets = m_bayer[std::size_t(m_y % kBayerSize)];
+                monorows::PackRow(out, m_outWidth, [&](int x) {
+                    return (grey[x] + offsets[std::size_t(x % kBayerSize)] <= t) != inv;
+                });
+                break;
+            }
+            case Dither::FloydSteinberg:
+                FloydSteinbergRow(grey);
+                PackDecisions(out);
+                break;
+            case Dither::Atkinson:
+                AtkinsonRow(grey);
+                PackDecisions(out);
+                break;
+        }
+        ++m_y;
+    }
+
+private:
+    using Errors = std::vector<int>;
+
+    void FloydSteinbergRow(const std::uint8_t* grey) {
+        int* cur = m_errors[0].data();
+        int* next = m_errors[1].data();
+        const int t = m_threshold;
+        for (int x = 0; x < m_width; ++x) {
+            const int v = grey[x] + ((cur[x + 1] + 8) >> 4);
+            const bool black = v <= t;
+            const int e = black ? v : v - 255;
+            cur[x + 2] += 7 * e;
+            next[x] += 3 * e;
+            next[x + 1] += 5 * e;
+            next[x + 2] += e;
+            m_black[std::size_t(x)] = black;
+        }
+        Advance();
+    }
+
+    void AtkinsonRow(const std::uint8_t* grey) {
+        int* r0 = m_errors[0].data();
+        int* r1 = m_errors[1].data();
+        int* r2 = m_errors[2].data();
+        const int t = m_threshold;
+        for (int x = 0; x < m_width; ++x) {
+            const int v = grey[x] + ((r0[x + 1] + 4) >> 3);
+            const bool black = v <= t;
+            const int e = black ? v : v - 255;
+            r0[x + 2] += e;
+            r0[x + 3] += e;
+            r1[x] += e;
+            r1[x + 1] += e;
+            r1[x + 2] += e;
+            r2[x + 1] += e;
+            m_black[std::size_t(x)] = black;
+        }
+        Advance();
+    }
+
+    // The next row's errors become the current ones; the row that falls out is cleared and reused.
+    void Advance() {
+        std::rotate(m_errors.begin(), m_errors.begin() + 1, m_errors.end());
+        std::fill(m_errors.back().begin(), m_errors.back().end(), 0);
+    }
+
+    void PackDecisions(std::uint8_t* out) {
+        const bool inv = m_invert;
+        monorows::PackRow(out, m_outWidth,
+                          [&](int x) { return (m_black[std::size_t(x)] != 0) != inv; });
+    }
+
+    int m_width, m_outWidth, m_threshold;
+    Dither m_dither;
+    bool m_invert;
+    int m_y = 0;
+    std::vector<Errors> m_errors;
+    std::vector<std::uint8_t> m_black;
+    std::array<std::array<int, kBayerSize>, kBayerSize> m_bayer{};
+};
+
+bool Empty(Size s) {
+    return s.width <= 0 || s.height <= 0;
+}
+
+Picture Run(RgbaRows& rows, Size target, const ImportOptions& options) {
+    if (Empty(rows.Dimensions()) || Empty(target)) return {};
+    Picture picture(target.width, target.height);
+    MonoWriter writer(target.width, target.width, options);
+    Stream(rows, target, options.background, [&](int y, const std::uint8_t* levels) {
+        writer.Row(levels, monorows::RowOf(picture, y));
+    });
+    return picture;
+}
+
+}  // namespace
+
+GreyImage PrepareGrey(RgbaRows& rows, Size target, Background background) {
+    if (Empty(rows.Dimensions()) || Empty(target)) return {};
+    GreyImage grey{target.width, target.height,
+                   std::vector<std::uint8_t>(std::size_t(target.width) * target.height)};
+    Stream(rows, target, background, [&](int y, const std::uint8_t* levels) {
+        std::copy_n(levels, target.width, grey.levels.begin() + std::ptrdiff_t(y) * target.width);
+    });
+    return grey;
+}
+
+Picture ConvertGrey(const GreyImage& grey, const ImportOptions& options) {
+    return ConvertGreyWindow(grey, options, {grey.width, grey.height});
+}
+
+Picture ConvertGreyWindow(const GreyImage& grey, const ImportOptions& options, Size window) {
+    const int outWidth = std::min(grey.width, window.width);
+    const int outHeight = std::min(grey.height, window.height);
+    if (outWidth <= 0 || outHeight <= 0) return {};
+    const bool diffused =
+        options.dither == Dither::FloydSteinberg || options.dither == Dither::Atkinson;
+    const int width = diffused ? std::min(grey.width, outWidth + outHeight) : outWidth;
+    Picture picture(outWidth, outHeight);
+    MonoWriter writer(width, outWidth, options);
+    for (int y = 0; y < outHeight; ++y)
+        writer.Row(grey.Row(y), monorows::RowOf(picture, y));
+    return picture;
+}
+
+Picture ImportPicture(RgbaRows& rows, const ImportOptions& options) {
+    return Run(rows, TargetSize(rows.Dimensions(), options), options);
+}
+
+Picture ImportPicture(const PictureSource& source, const ImportOptions& options) {
+    const Size target = TargetSize(source.OriginalSize(), options);
+    const auto rows = source.Rows(target);
+    return rows ? Run(*rows, target, options) : Picture{};
+}
+
+}  // namespace pictoma
