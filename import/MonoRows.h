@@ -25,7 +25,8 @@ inline void PackRow(std::uint8_t* row, int width, Black&& black) {
         const int end = std::min(width, mono::FirstColumnOf(c + 1));
         std::uint8_t out = 0;
         for (int x = first; x < end; ++x)
-            if (black(x)) out = std::uint8_t(out | mono::MaskOf(x));
+            // Without a branch: dithered decisions are too irregular to predict.
+            out = std::uint8_t(out | mono::MaskOf(x) * unsigned(bool(black(x))));
         row[c] = out;
     }
 }

@@ -32,6 +32,10 @@ void GreyRow(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t*
     const BrightnessTables& t = Tables();
     for (int x = 0; x < width; ++x, rgba += kRgbaBytes) {
         const std::uint8_t a = rgba[3];
+        if (a == 255) {  // Composite would give the channels back
+            grey[x] = std::uint8_t(t.Of(rgba[0], rgba[1], rgba[2]));
+            continue;
+        }
         grey[x] = std::uint8_t(
             t.Of(Composite(rgba[0], a, bg), Composite(rgba[1], a, bg), Composite(rgba[2], a, bg)));
     }
@@ -157,7 +161,8 @@ void Stream(RgbaRows& rows, Size target, Background background, Sink&& sink) {
 }
 
 // The convert and invert steps, one row of levels at a time, top to bottom. Rows are `width`
-// levels long; the first `outWidth` pixels of each are written.
+// levels long; the first `outWidth` pixels of each are written, possibly one row late: Finish
+// writes the last.
 class MonoWriter {
 public:
     MonoWriter(int width, int outWidth, const ImportOptions& options)
@@ -166,11 +171,14 @@ public:
           m_threshold(Clamped(options).threshold),
           m_dither(options.dither),
           m_invert(options.invert) {
-        // Error rows hold pixel x at index x + 1, with room for the shares that fall off an edge.
-        if (m_dither == Dither::FloydSteinberg) m_errors.assign(2, Errors(std::size_t(width) + 2));
-        if (m_dither == Dither::Atkinson) m_errors.assign(3, Errors(std::size_t(width) + 3));
-        if (m_dither == Dither::FloydSteinberg || m_dither == Dither::Atkinson)
+        if (m_dither == Dither::FloydSteinberg || m_dither == Dither::Atkinson) {
+            m_errors.assign(3, Errors(std::size_t(width)));
             m_black.resize(std::size_t(width));
+        }
+        if (m_dither == Dither::FloydSteinberg) {
+            m_heldLevels.resize(std::size_t(width));
+            m_heldBlack.resize(std::size_t(width));
+        }
         for (int y = 0; y < kBayerSize; ++y)
             for (int x = 0; x < kBayerSize; ++x)
                 m_bayer[std::size_t(y)][std::size_t(x)] =
@@ -192,67 +200,128 @@ public:
                 break;
             }
             case Dither::FloydSteinberg:
-                FloydSteinbergRow(grey);
-                PackDecisions(out);
+                // Rows go in pairs (see FloydSteinbergPair): the first of a pair waits here.
+                if (!m_heldOut) {
+                    std::copy_n(grey, m_width, m_heldLevels.begin());
+                    m_heldOut = out;
+                } else {
+                    FloydSteinbergPair(grey);
+                    PackDecisions(m_heldOut, m_heldBlack.data());
+                    PackDecisions(out, m_black.data());
+                    m_heldOut = nullptr;
+                }
                 break;
             case Dither::Atkinson:
                 AtkinsonRow(grey);
-                PackDecisions(out);
+                PackDecisions(out, m_black.data());
                 break;
         }
         ++m_y;
     }
 
+    // Writes a row still held back; call once after the last row.
+    void Finish() {
+        if (!m_heldOut) return;
+        FsLine line{m_heldLevels.data(), m_errors[0].data(), m_errors[1].data(), m_heldBlack.data(),
+                    16 * (m_threshold + 1)};
+        for (int x = 0; x < m_width; ++x)
+            line.Step(x);
+        line.End(m_width);
+        PackDecisions(m_heldOut, m_heldBlack.data());
+        m_heldOut = nullptr;
+    }
+
 private:
     using Errors = std::vector<int>;
 
-    void FloydSteinbergRow(const std::uint8_t* grey) {
-        int* cur = m_errors[0].data();
-        int* next = m_errors[1].data();
-        const int t = m_threshold;
-        for (int x = 0; x < m_width; ++x) {
-            const int v = grey[x] + ((cur[x + 1] + 8) >> 4);
-            const bool black = v <= t;
+    // One row of Floyd-Steinberg. The error pushed right stays in a register, and each error of
+    // the next row is written once, when the three pixels above that send to it are done:
+    // next[x - 1] gets 1/16 of e(x - 2), 5/16 of e(x - 1) and 3/16 of e(x); the 3/16 of e(0) and
+    // the 1/16 of e(W - 1) fall outside. The value v = level + floor((E + 8) / 16) is kept in
+    // sixteenths plus a half, 16 level + E + 8, so that its decision needs no shift: v <= t when it
+    // is below 16 (t + 1).
+    struct FsLine {
+        const std::uint8_t* levels;
+        const int* received;
+        int* next;
+        std::uint8_t* decisions;
+        int limit;
+        int right = 0, e1 = 0, e2 = 0;  // 7/16 of e(x - 1); e(x - 1); e(x - 2)
+
+        void Step(int x) {
+            const int v16 = 16 * levels[x] + received[x] + 8 + right;
+            const bool black = v16 < limit;
+            const int v = v16 >> 4;
             const int e = black ? v : v - 255;
-            cur[x + 2] += 7 * e;
-            next[x] += 3 * e;
-            next[x + 1] += 5 * e;
-            next[x + 2] += e;
-            m_black[std::size_t(x)] = black;
+            right = 7 * e;
+            if (x > 0) next[x - 1] = e2 + 5 * e1 + 3 * e;
+            e2 = e1;
+            e1 = e;
+            decisions[x] = black;
         }
-        Advance();
+        void End(int width) { next[width - 1] = e2 + 5 * e1; }
+    };
+
+    // The held row and `levels` (the row below it) together. Each pixel's error waits on the one
+    // before it, so one row alone is a single chain of dependent steps; the lower row may run two
+    // pixels behind the upper one (pixel x needs the upper row's x + 1), and the two chains
+    // interleave. The result is the same as row after row.
+    void FloydSteinbergPair(const std::uint8_t* levels) {
+        const int limit = 16 * (m_threshold + 1);
+        const int width = m_width;
+        FsLine upper{m_heldLevels.data(), m_errors[0].data(), m_errors[1].data(),
+                     m_heldBlack.data(), limit};
+        FsLine lower{levels, m_errors[1].data(), m_errors[2].data(), m_black.data(), limit};
+        if (width < 3) {
+            for (int x = 0; x < width; ++x)
+                upper.Step(x);
+            upper.End(width);
+            for (int x = 0; x < width; ++x)
+                lower.Step(x);
+        } else {
+            upper.Step(0);
+            upper.Step(1);
+            for (int x = 2; x < width; ++x) {
+                upper.Step(x);
+                lower.Step(x - 2);
+            }
+            upper.End(width);
+            lower.Step(width - 2);
+            lower.Step(width - 1);
+        }
+        lower.End(width);
+        std::swap(m_errors[0], m_errors[2]);
     }
 
+    // Row r0 holds what rows above sent to this row, r1 to the next, r2 to the one after. This
+    // row's own shares to the right stay in registers; r2 is written whole (only this row reaches
+    // two down), r1[x - 1] gets e(x - 2) + e(x - 1) + e(x) once those three are done.
     void AtkinsonRow(const std::uint8_t* grey) {
-        int* r0 = m_errors[0].data();
+        const int* r0 = m_errors[0].data();
         int* r1 = m_errors[1].data();
         int* r2 = m_errors[2].data();
+        std::uint8_t* decisions = m_black.data();
+        const int width = m_width;
         const int t = m_threshold;
-        for (int x = 0; x < m_width; ++x) {
-            const int v = grey[x] + ((r0[x + 1] + 4) >> 3);
+        int e1 = 0, e2 = 0;  // e(x - 1), e(x - 2)
+        for (int x = 0; x < width; ++x) {
+            const int v = grey[x] + ((r0[x] + e1 + e2 + 4) >> 3);
             const bool black = v <= t;
             const int e = black ? v : v - 255;
-            r0[x + 2] += e;
-            r0[x + 3] += e;
-            r1[x] += e;
-            r1[x + 1] += e;
-            r1[x + 2] += e;
-            r2[x + 1] += e;
-            m_black[std::size_t(x)] = black;
+            if (x > 0) r1[x - 1] += e2 + e1 + e;
+            r2[x] = e;
+            e2 = e1;
+            e1 = e;
+            decisions[x] = black;
         }
-        Advance();
-    }
-
-    // The next row's errors become the current ones; the row that falls out is cleared and reused.
-    void Advance() {
+        r1[width - 1] += e2 + e1;
+        // r1 becomes the received row, r2 the next, and r0 (fully rewritten next time) the last.
         std::rotate(m_errors.begin(), m_errors.begin() + 1, m_errors.end());
-        std::fill(m_errors.back().begin(), m_errors.back().end(), 0);
     }
 
-    void PackDecisions(std::uint8_t* out) {
+    void PackDecisions(std::uint8_t* out, const std::uint8_t* decisions) {
         const bool inv = m_invert;
-        monorows::PackRow(out, m_outWidth,
-                          [&](int x) { return (m_black[std::size_t(x)] != 0) != inv; });
+        monorows::PackRow(out, m_outWidth, [&](int x) { return (decisions[x] != 0) != inv; });
     }
 
     int m_width, m_outWidth, m_threshold;
@@ -261,6 +330,8 @@ private:
     int m_y = 0;
     std::vector<Errors> m_errors;
     std::vector<std::uint8_t> m_black;
+    std::vector<std::uint8_t> m_heldLevels, m_heldBlack;  // the upper row of a pair
+    std::uint8_t* m_heldOut = nullptr;                    // where it goes; null when none waits
     std::array<std::array<int, kBayerSize>, kBayerSize> m_bayer{};
 };
 
@@ -275,6 +346,7 @@ Picture Run(RgbaRows& rows, Size target, const ImportOptions& options) {
     Stream(rows, target, options.background, [&](int y, const std::uint8_t* levels) {
         writer.Row(levels, monorows::RowOf(picture, y));
     });
+    writer.Finish();
     return picture;
 }
 
@@ -305,6 +377,7 @@ Picture ConvertGreyWindow(const GreyImage& grey, const ImportOptions& options, S
     MonoWriter writer(width, outWidth, options);
     for (int y = 0; y < outHeight; ++y)
         writer.Row(grey.Row(y), monorows::RowOf(picture, y));
+    writer.Finish();
     return picture;
 }
 

@@ -238,7 +238,8 @@ TEST(Dither, WindowIsTheTopLeftOfTheWholeResult) {
         o.dither = d;
         o.invert = d == Dither::Atkinson;
         const Picture whole = ConvertGrey(g, o);
-        for (Size window : {Size{128, 64}, Size{5, 90}, Size{300, 1}, Size{1000, 1000}}) {
+        for (Size window :
+             {Size{128, 64}, Size{128, 63}, Size{5, 90}, Size{300, 1}, Size{1000, 1000}}) {
             const Picture part = ConvertGreyWindow(g, o, window);
             ASSERT_EQ(part.width, std::min(300, window.width));
             ASSERT_EQ(part.height, std::min(90, window.height));
