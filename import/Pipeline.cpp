@@ -17,14 +17,11 @@ const BrightnessTables& Tables() {
     return tables;
 }
 
-// One RGBA row laid over the background, as R G B bytes.
-void CompositeRow(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t* rgb) {
-    for (int x = 0; x < width; ++x, rgba += kRgbaBytes, rgb += kRgbBytes) {
-        const std::uint8_t a = rgba[3];
-        rgb[0] = Composite(rgba[0], a, bg);
-        rgb[1] = Composite(rgba[1], a, bg);
-        rgb[2] = Composite(rgba[2], a, bg);
-    }
+// One RGBA pixel laid over the background, as R G B.
+inline void CompositePixel(const std::uint8_t* rgba, std::uint8_t bg, std::uint8_t* rgb) {
+    rgb[0] = Composite(rgba[0], rgba[3], bg);
+    rgb[1] = Composite(rgba[1], rgba[3], bg);
+    rgb[2] = Composite(rgba[2], rgba[3], bg);
 }
 
 // One RGBA row laid over the background, as brightness levels (the path without scaling).
@@ -41,10 +38,10 @@ void GreyRow(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t*
     }
 }
 
-// The area-weighted scaling of composited RGB rows. Lengths are measured in units where a source
-// pixel is `target` units long and an output pixel `source` units, so every overlap is a whole
-// number and an output pixel's weights add up to W * H exactly. Sums are exact in 64 bits for any
-// picture that fits in memory.
+// The area-weighted scaling of RGBA rows, composited as they are read. Lengths are measured in
+// units where a source pixel is `target` units long and an output pixel `source` units, so every
+// overlap is a whole number and an output pixel's weights add up to W * H exactly. Sums are exact
+// in 64 bits for any picture that fits in memory.
 class Scaler {
 public:
     Scaler(Size source, Size target)
@@ -67,11 +64,11 @@ public:
         }
     }
 
-    // Adds source row y (rows come in order 0, 1, ...) and calls emit(j, rgb) for every output
-    // row j that it completes, with that row as R G B bytes.
+    // Adds source row y (rows come in order 0, 1, ...), laid over the background level `bg`, and
+    // calls emit(j, rgb) for every output row j that it completes, with that row as R G B bytes.
     template <class Emit>
-    void AddRow(int y, const std::uint8_t* rgb, Emit&& emit) {
-        SumAcross(rgb);
+    void AddRow(int y, const std::uint8_t* rgba, std::uint8_t bg, Emit&& emit) {
+        SumAcross(rgba, bg);
         const std::int64_t rowStart = std::int64_t(y) * m_oh, rowEnd = rowStart + m_oh;
         while (m_next < m_oh) {
             const std::int64_t outStart = std::int64_t(m_next) * m_h, outEnd = outStart + m_h;
@@ -97,24 +94,35 @@ private:
         std::int64_t firstWeight = 0, lastWeight = 0;
     };
 
-    void SumAcross(const std::uint8_t* rgb) {
+    // Sums one RGBA row, composited as it is read, into the output columns.
+    void SumAcross(const std::uint8_t* rgba, std::uint8_t bg) {
         std::int64_t* out = m_across.data();
         for (const Column& c : m_columns) {
-            const std::uint8_t* p = rgb + std::size_t(c.first) * kRgbBytes;
-            std::int64_t s0 = c.firstWeight * p[0], s1 = c.firstWeight * p[1],
-                         s2 = c.firstWeight * p[2];
+            const std::uint8_t* p = rgba + std::size_t(c.first) * kRgbaBytes;
+            std::uint8_t first[kRgbBytes];
+            CompositePixel(p, bg, first);
+            std::int64_t s0 = c.firstWeight * first[0], s1 = c.firstWeight * first[1],
+                         s2 = c.firstWeight * first[2];
             if (c.last > c.first) {
                 std::uint64_t t0 = 0, t1 = 0, t2 = 0;
                 for (int x = c.first + 1; x < c.last; ++x) {
-                    p += kRgbBytes;
-                    t0 += p[0];
-                    t1 += p[1];
-                    t2 += p[2];
+                    p += kRgbaBytes;
+                    const std::uint8_t a = p[3];
+                    if (a == 255) {  // most pixels of most pictures: nothing to composite
+                        t0 += p[0];
+                        t1 += p[1];
+                        t2 += p[2];
+                    } else {
+                        t0 += Composite(p[0], a, bg);
+                        t1 += Composite(p[1], a, bg);
+                        t2 += Composite(p[2], a, bg);
+                    }
                 }
-                p = rgb + std::size_t(c.last) * kRgbBytes;
-                s0 += std::int64_t(t0) * m_ow + c.lastWeight * p[0];
-                s1 += std::int64_t(t1) * m_ow + c.lastWeight * p[1];
-                s2 += std::int64_t(t2) * m_ow + c.lastWeight * p[2];
+                std::uint8_t last[kRgbBytes];
+                CompositePixel(rgba + std::size_t(c.last) * kRgbaBytes, bg, last);
+                s0 += std::int64_t(t0) * m_ow + c.lastWeight * last[0];
+                s1 += std::int64_t(t1) * m_ow + c.lastWeight * last[1];
+                s2 += std::int64_t(t2) * m_ow + c.lastWeight * last[2];
             }
             out[0] = s0;
             out[1] = s1;
@@ -148,11 +156,9 @@ void Stream(RgbaRows& rows, Size target, Background background, Sink&& sink) {
         return;
     }
     const BrightnessTables& t = Tables();
-    std::vector<std::uint8_t> rgb(std::size_t(source.width) * kRgbBytes);
     Scaler scaler(source, target);
     for (int y = 0; y < source.height; ++y) {
-        CompositeRow(rows.Row(y, scratch.data()), source.width, bg, rgb.data());
-        scaler.AddRow(y, rgb.data(), [&](int j, const std::uint8_t* out) {
+        scaler.AddRow(y, rows.Row(y, scratch.data()), bg, [&](int j, const std::uint8_t* out) {
             for (int i = 0; i < target.width; ++i, out += kRgbBytes)
                 grey[std::size_t(i)] = std::uint8_t(t.Of(out[0], out[1], out[2]));
             sink(j, grey.data());
@@ -320,8 +326,7 @@ private:
     }
 
     void PackDecisions(std::uint8_t* out, const std::uint8_t* decisions) {
-        const bool inv = m_invert;
-        monorows::PackRow(out, m_outWidth, [&](int x) { return (decisions[x] != 0) != inv; });
+        monorows::PackDecisions(out, m_outWidth, decisions, m_invert);
     }
 
     int m_width, m_outWidth, m_threshold;
