@@ -10,7 +10,7 @@ namespace pictoma {
 namespace {
 
 constexpr qint64 kDecodeLimitBytes = qint64(kDecodeLimitMiB) * 1024 * 1024;
-constexpr qint64 kBandBytes = 4 * 1024 * 1024;
+constexpr qint64 kBandBytes = 2 * 1024 * 1024;
 
 bool IsVectorFormat(const QByteArray& format) {
     return format == "svg" || format == "svgz";
@@ -55,6 +55,7 @@ const std::uint8_t* QImageRows::Row(int y, std::uint8_t* scratch) {
         QImage band(m_image.constScanLine(y), m_image.width(), rows, m_image.bytesPerLine(),
                     m_image.format());
         if (m_image.colorCount() > 0) band.setColorTable(m_image.colorTable());
+        m_band = QImage();  // the old band goes before the new one is made
         m_band = band.convertToFormat(QImage::Format_RGBA8888);
         m_bandFirst = y;
     }

@@ -23,7 +23,7 @@ constexpr int kDecodeLimitMiB = 1024;
 
 // The rows of a QImage of any format as RGBA, not premultiplied: RGBA8888 and RGBX8888 rows are
 // handed out as they are, any other format is converted a band of rows at a time (at most
-// 4 MiB), so the image is never held twice.
+// 2 MiB), so the image is never held twice.
 class QImageRows final : public RgbaRows {
 public:
     explicit QImageRows(QImage image);
