@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
-    libgl-dev
+    libgl-dev qt6-image-formats-plugins libqt6svg6
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdg-utils
     fonts-wqy-microhei

@@ -1,0 +1,169 @@
+#include "ImportQt.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <algorithm>
+#include <cstring>
+
+namespace pictoma {
+
+namespace {
+
+constexpr qint64 kDecodeLimitBytes = qint64(kDecodeLimitMiB) * 1024 * 1024;
+constexpr qint64 kBandBytes = 2 * 1024 * 1024;
+
+bool IsVectorFormat(const QByteArray& format) {
+    return format == "svg" || format == "svgz";
+}
+
+std::string Cannot(const QString& name, const QString& reason) {
+    return (name + QStringLiteral(": cannot read this picture (") + reason + QStringLiteral(")"))
+        .toStdString();
+}
+
+// Bytes a decoded picture of `size` takes in `format` (4 per pixel when the reader does not say).
+qint64 DecodedBytes(QSize size, QImage::Format format) {
+    const int bits =
+        format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+    return qint64(size.width()) * size.height() * std::max(bits, 8) / 8;
+}
+
+std::string TooLarge(const QString& name, QSize size) {
+    return QStringLiteral(
+               "%1: the picture is %2 x %3 pixels, more than the %4 MiB it may take "
+               "to decode")
+        .arg(name)
+        .arg(size.width())
+        .arg(size.height())
+        .arg(kDecodeLimitMiB)
+        .toStdString();
+}
+
+}  // namespace
+
+QImageRows::QImageRows(QImage image)
+    : m_image(std::move(image)),
+      m_direct(m_image.format() == QImage::Format_RGBA8888 ||
+               m_image.format() == QImage::Format_RGBX8888) {}
+
+const std::uint8_t* QImageRows::Row(int y, std::uint8_t* scratch) {
+    if (m_direct) return m_image.constScanLine(y);
+    if (m_band.isNull() || y < m_bandFirst || y >= m_bandFirst + m_band.height()) {
+        const qint64 rowBytes = std::max<qint64>(1, qint64(m_image.width()) * kRgbaBytes);
+        const int rows = int(std::clamp<qint64>(kBandBytes / rowBytes, 1, m_image.height() - y));
+        // A view of the band in the source's own format (no copy), then converted.
+        QImage band(m_image.constScanLine(y), m_image.width(), rows, m_image.bytesPerLine(),
+                    m_image.format());
+        if (m_image.colorCount() > 0) band.setColorTable(m_image.colorTable());
+        m_band = QImage();  // the old band goes before the new one is made
+        m_band = band.convertToFormat(QImage::Format_RGBA8888);
+        m_bandFirst = y;
+    }
+    std::memcpy(scratch, m_band.constScanLine(y - m_bandFirst),
+                std::size_t(m_image.width()) * kRgbaBytes);
+    return scratch;
+}
+
+std::shared_ptr<ImportSource> ImportSource::Decode(QImageReader& reader, const QString& name,
+                                                   const QByteArray* bytes, std::string& error) {
+    QImageReader::setAllocationLimit(kDecodeLimitMiB);
+    reader.setAutoTransform(true);  // photos turned as their camera meant
+    if (!reader.canRead()) {
+        error = Cannot(name, reader.errorString());
+        return nullptr;
+    }
+    // The size the file declares is checked before anything is decoded: a small file may declare
+    // a huge picture.
+    const QSize declared = reader.size();
+    if (declared.isValid() && DecodedBytes(declared, reader.imageFormat()) > kDecodeLimitBytes) {
+        error = TooLarge(name, declared);
+        return nullptr;
+    }
+    auto source = std::shared_ptr<ImportSource>(new ImportSource);
+    source->m_format = reader.format();
+    if (IsVectorFormat(source->m_format)) {
+        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+            error = Cannot(name, QStringLiteral("SVG needs a QGuiApplication"));
+            return nullptr;
+        }
+        if (bytes) {
+            source->m_svg = *bytes;
+        } else {
+            QFile file(reader.fileName());
+            if (!file.open(QIODevice::ReadOnly)) {
+                error = Cannot(name, file.errorString());
+                return nullptr;
+            }
+            source->m_svg = file.readAll();
+        }
+    }
+    QImage image = reader.read();  // the first frame of an animation
+    if (image.isNull()) {
+        error = Cannot(name, reader.errorString());
+        return nullptr;
+    }
+    source->m_image = std::move(image);
+    source->m_original = {source->m_image.width(), source->m_image.height()};
+    return source;
+}
+
+std::shared_ptr<ImportSource> ImportSource::Open(const QString& path, std::string& error) {
+    QImageReader reader(path);
+    return Decode(reader, path, nullptr, error);
+}
+
+std::shared_ptr<ImportSource> ImportSource::FromBytes(const QByteArray& data, const QString& name,
+                                                      std::string& error) {
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return Decode(reader, name, &data, error);
+}
+
+std::shared_ptr<ImportSource> ImportSource::FromImage(const QImage& image) {
+    if (image.isNull()) return nullptr;
+    auto source = std::shared_ptr<ImportSource>(new ImportSource);
+    source->m_image = image;
+    source->m_original = {image.width(), image.height()};
+    return source;
+}
+
+std::unique_ptr<RgbaRows> ImportSource::Rows(Size target) const {
+    const QSize size(target.width, target.height);
+    if (Scalable() && size != m_image.size() && size.isValid() &&
+        DecodedBytes(size, QImage::Format_ARGB32) <= kDecodeLimitBytes) {
+        QByteArray svg = m_svg;
+        QBuffer buffer(&svg);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, m_format);
+        reader.setScaledSize(size);
+        QImage rendered = reader.read();
+        if (!rendered.isNull()) return std::make_unique<QImageRows>(std::move(rendered));
+    }
+    return std::make_unique<QImageRows>(m_image);
+}
+
+QStringList ReadableFormats() {
+    QStringList formats;
+    for (const QByteArray& f : QImageReader::supportedImageFormats())
+        formats << QString::fromLatin1(f).toLower();
+    formats.removeDuplicates();
+    formats.sort();
+    return formats;
+}
+
+QString ImportFileFilter() {
+    QStringList patterns;
+    for (const QString& f : ReadableFormats())
+        patterns << QStringLiteral("*.") + f;
+    return QStringLiteral("Pictures (%1);;All files (*)").arg(patterns.join(QLatin1Char(' ')));
+}
+
+std::unique_ptr<QGuiApplication> MakeDecoderApplication(int& argc, char** argv) {
+    if (QCoreApplication::instance()) return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace pictoma

@@ -1,0 +1,84 @@
+#pragma once
+// Decoding pictures of every format the machine's Qt image readers know (PNG, JPEG, GIF, WebP,
+// TIFF, SVG, compressed and bit-field bitmaps, ...) into the rows the import pipeline reads.
+// Qt Gui only: no widgets, and no display. Raster formats need no application object at all;
+// SVG does (its text needs Qt's font database): see MakeDecoderApplication.
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Pipeline.h"
+
+namespace pictoma {
+
+// Qt's image allocation limit while decoding, in MiB: a picture that would need more is refused.
+constexpr int kDecodeLimitMiB = 1024;
+
+// The rows of a QImage of any format as RGBA, not premultiplied: RGBA8888 and RGBX8888 rows are
+// handed out as they are, any other format is converted a band of rows at a time (at most
+// 2 MiB), so the image is never held twice.
+class QImageRows final : public RgbaRows {
+public:
+    explicit QImageRows(QImage image);
+    Size Dimensions() const override { return {m_image.width(), m_image.height()}; }
+    const std::uint8_t* Row(int y, std::uint8_t* scratch) override;
+
+private:
+    QImage m_image;
+    bool m_direct;
+    QImage m_band;  // rows m_bandFirst.. converted
+    int m_bandFirst = 0;
+};
+
+// A decoded picture: a raster held as Qt decoded it, or an SVG kept as its bytes and rendered at
+// each size the scale step asks for.
+class ImportSource final : public PictureSource {
+public:
+    // Decodes the first frame of the file at `path` (named by `path` in messages). Null, with
+    // `error` set, when it cannot: "<name>: cannot read this picture (<the reader's reason>)",
+    // or a message naming the size when the picture declares more than kDecodeLimitMiB.
+    static std::shared_ptr<ImportSource> Open(const QString& path, std::string& error);
+    // The same from bytes in memory (standard input), named `name` in messages.
+    static std::shared_ptr<ImportSource> FromBytes(const QByteArray& data, const QString& name,
+                                                   std::string& error);
+    // A picture decoded elsewhere (the clipboard's). Null for a null image.
+    static std::shared_ptr<ImportSource> FromImage(const QImage& image);
+
+    Size OriginalSize() const override { return m_original; }
+    // A raster's own rows whatever the target. An SVG rendered at `target` (sharp), or, when that
+    // would pass the allocation limit or fails, its rendering at the declared size, which the
+    // scale step then scales.
+    std::unique_ptr<RgbaRows> Rows(Size target) const override;
+
+    bool Scalable() const { return !m_svg.isEmpty(); }
+    const QImage& Image() const { return m_image; }
+
+private:
+    ImportSource() = default;
+    static std::shared_ptr<ImportSource> Decode(QImageReader& reader, const QString& name,
+                                                const QByteArray* bytes, std::string& error);
+
+    Size m_original;
+    QImage m_image;    // the raster; for an SVG its rendering at the declared size
+    QByteArray m_svg;  // an SVG's bytes
+    QByteArray m_format;
+};
+
+// The formats the machine's readers decode, lower case ("bmp", "gif", "jpeg", "png", "svg", ...).
+QStringList ReadableFormats();
+// A file dialog filter: "Pictures (*.bmp *.gif ...);;All files (*)".
+QString ImportFileFilter();
+
+// For a program without an application object (the converter): a QGuiApplication on the
+// "offscreen" platform (unless QT_QPA_PLATFORM names another), so that SVG text can be rendered
+// with no display. Null when an application object exists already. `argc` must outlive it.
+std::unique_ptr<QGuiApplication> MakeDecoderApplication(int& argc, char** argv);
+
+}  // namespace pictoma
