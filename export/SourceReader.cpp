@@ -36,7 +36,10 @@ bool IsDigit(char c) {
 // (LF, CR LF and a lone CR each end one).
 class Lexer {
 public:
-    explicit Lexer(std::string_view text) : m_text(text) {}
+    // A byte order mark, as some editors put before UTF-8 text, counts as a blank.
+    explicit Lexer(std::string_view text) : m_text(text) {
+        if (m_text.substr(0, 3) == "\xEF\xBB\xBF") m_pos = 3;
+    }
 
     Token Next() {
         if (!SkipBlanksAndComments()) return {Token::OpenComment, {}, m_commentLine};

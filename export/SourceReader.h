@@ -2,10 +2,11 @@
 // Reads a picture back from source text in the four forms this program writes (Save C
 // "str[]={", Save BASIC "str0$=", Export C "char icon[]={" with its show_image call, Export
 // BASIC "icon_0$=" with a show_image call per row) and from the usual hand edits of them: any
-// names, a type and qualifiers before the array's name, blanks, line breaks (LF, CR LF or CR)
-// and comments ("//", "/* */") between items, a trailing comma, a ";" after the closing brace,
-// a statement or the call, decimal, hexadecimal ("0x", and "&H" in BASIC) and, in C, octal values.
-// Every value is bit-reversed back (ReverseBits), so the picture is the one that was written.
+// names, a type and qualifiers before the array's name, a UTF-8 byte order mark, blanks, line
+// breaks (LF, CR LF or CR) and comments ("//", "/* */") between items, a trailing comma, a ";"
+// after the closing brace, a statement or the call, decimal, hexadecimal ("0x", and "&H" in BASIC)
+// and, in C, octal values. Every value is bit-reversed back (ReverseBits), so the picture is the
+// one that was written.
 
 #include <cstddef>
 #include <optional>

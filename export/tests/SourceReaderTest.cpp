@@ -100,6 +100,8 @@ TEST(SourceReader, HandEditsParse) {
          "    0xff, 0X03,  /* bottom */\n"
          "};\n",
          sixteenByTwo, SourceForm::SaveC, std::nullopt},
+        {"a byte order mark before it", "\xEF\xBB\xBFstr[]={0x01,0x00,\n0xFF,0x03}", sixteenByTwo,
+         SourceForm::SaveC, std::nullopt},
         {"decimal and octal values, CR LF", "str[]={1,00,\r\n255,03}", sixteenByTwo,
          SourceForm::SaveC, std::nullopt},
         {"C reads 010 as eight", "b[]={010}", Picture(8, 1, Bytes{ReverseBits(8)}),
@@ -248,6 +250,7 @@ TEST(SourceReader, StartsLikeSourceText) {
                                     std::string("\r\n  /* a\n comment */ // more\n x$ = chr$(")})
         EXPECT_TRUE(StartsLikeSourceText(text)) << text;
     EXPECT_TRUE(StartsLikeSourceText("const unsigned char logo [ 32 ] = {"));
+    EXPECT_TRUE(StartsLikeSourceText("\xEF\xBB\xBF// UTF-8\nicon_0$=chr$(1)"));
     const std::string bitmap("BM\x36\x04\0\0\0\0\0\0\x36\0\0\0", 14);
     for (const std::string& text :
          {std::string(), bitmap, std::string("P1\n2 2\n0 1\n1 0\n"), std::string("hello world"),
