@@ -234,47 +234,58 @@ private:
         return RefuseAt(m_next.line, "expected " + what);
     }
 
-    // A byte value (0 to 255) from the next token, stored bit-reversed in `value`.
-    std::optional<SourceReadResult> TakeByte(bool c, std::uint8_t& value) {
-        const Token t = Take();
-        const std::optional<long long> v = NumberValue(t.text, c);
-        if (!v) return RefuseAt(t.line, std::string(t.text) + " is not a number");
-        if (*v > 255) return RefuseAt(t.line, std::string(t.text) + " is not a byte (0 to 255)");
-        value = ReverseBits(std::uint8_t(*v));
+    // The Take functions below answer nullopt on a refusal, which they keep for Refused().
+    std::nullopt_t Fail(SourceReadResult refusal) {
+        m_refusal = std::move(refusal);
         return std::nullopt;
     }
+    SourceReadResult Refused() { return std::move(*m_refusal); }
 
-    // A whole number, with an optional minus sign, in the range of int.
-    std::optional<SourceReadResult> TakeInt(bool c, const char* what, long long& value) {
-        const bool negative = TakePunct('-');
-        if (m_next.kind != Token::Number) return Expected(std::string("show_image's ") + what);
+    // A byte value (0 to 255) from the next token, bit-reversed.
+    std::optional<std::uint8_t> TakeByte(bool c) {
         const Token t = Take();
         const std::optional<long long> v = NumberValue(t.text, c);
-        if (!v) return RefuseAt(t.line, std::string(t.text) + " is not a number");
-        value = negative ? -*v : *v;
+        if (!v) return Fail(RefuseAt(t.line, std::string(t.text) + " is not a number"));
+        if (*v > 255)
+            return Fail(RefuseAt(t.line, std::string(t.text) + " is not a byte (0 to 255)"));
+        return ReverseBits(std::uint8_t(*v));
+    }
+
+    // show_image's argument `what`: a whole number, with an optional minus sign, in int's range.
+    std::optional<long long> TakeInt(bool c, const char* what) {
+        const bool negative = TakePunct('-');
+        if (m_next.kind != Token::Number)
+            return Fail(Expected(std::string("show_image's ") + what));
+        const Token t = Take();
+        const std::optional<long long> v = NumberValue(t.text, c);
+        if (!v) return Fail(RefuseAt(t.line, std::string(t.text) + " is not a number"));
+        const long long value = negative ? -*v : *v;
         if (value < INT_MIN || value > INT_MAX)
-            return RefuseAt(t.line, std::string("show_image's ") + what + " is out of range");
-        return std::nullopt;
+            return Fail(RefuseAt(t.line, std::string("show_image's ") + what + " is out of range"));
+        return value;
     }
 
     // show_image(x, y, width, height, target), an optional ";" after it.
-    std::optional<SourceReadResult> TakeCall(bool c, Call& call) {
+    std::optional<Call> TakeCall(bool c) {
+        Call call;
         call.line = Take().line;
-        if (!TakePunct('(')) return Expected("'('");
+        if (!TakePunct('(')) return Fail(Expected("'('"));
         long long* args[] = {&call.x, &call.y, &call.width, &call.height};
         const char* names[] = {"x", "y", "width", "height"};
         for (int i = 0; i < 4; ++i) {
-            if (auto refusal = TakeInt(c, names[i], *args[i])) return refusal;
-            if (!TakePunct(',')) return Expected("','");
+            const std::optional<long long> v = TakeInt(c, names[i]);
+            if (!v) return std::nullopt;
+            *args[i] = *v;
+            if (!TakePunct(',')) return Fail(Expected("','"));
         }
-        if (m_next.kind != Token::Word) return Expected("the name of the picture to draw");
+        if (m_next.kind != Token::Word) return Fail(Expected("the name of the picture to draw"));
         call.target = Take();
-        if (!TakePunct(')')) return Expected("')'");
+        if (!TakePunct(')')) return Fail(Expected("')'"));
         TakePunct(';');
         if (!Drawable(call.width, call.height))
-            return RefuseAt(call.line, "show_image cannot draw a " +
-                                           SizeText(call.width, call.height) + " picture");
-        return std::nullopt;
+            return Fail(RefuseAt(call.line, "show_image cannot draw a " +
+                                                SizeText(call.width, call.height) + " picture"));
+        return call;
     }
 
     // The picture of a Save form: its rows tell the size (whole bytes wide, a row a line or a
@@ -340,9 +351,9 @@ private:
             if (TakePunct('}')) break;
             if (m_next.kind != Token::Number) return Expected("a value or '}'");
             const int line = m_next.line;
-            std::uint8_t v = 0;
-            if (auto refusal = TakeByte(true, v)) return *refusal;
-            values.push_back(v);
+            const std::optional<std::uint8_t> v = TakeByte(true);
+            if (!v) return Refused();
+            values.push_back(*v);
             if (rows.empty() || rows.back().line != line) rows.push_back({line, 0});
             ++rows.back().count;
             if (TakePunct(',')) continue;
@@ -358,8 +369,9 @@ private:
         if (m_next.kind == Token::End) return FromRows(rows, std::move(values), SourceForm::SaveC);
         if (m_next.kind != Token::Word || m_next.text != "show_image")
             return Expected("show_image or the end of the text");
-        Call call;
-        if (auto refusal = TakeCall(true, call)) return *refusal;
+        const std::optional<Call> taken = TakeCall(true);
+        if (!taken) return Refused();
+        const Call& call = *taken;
         if (call.target.text != name.text)
             return RefuseAt(call.target.line, "show_image draws " + std::string(call.target.text) +
                                                   ", not the array " + std::string(name.text));
@@ -379,10 +391,10 @@ private:
         std::vector<Call> calls;
         while (m_next.kind != Token::End) {
             if (m_next.kind == Token::Word && EqualsNoCase(m_next.text, "show_image")) {
-                Call call;
-                call.variablesBefore = variables.size();
-                if (auto refusal = TakeCall(false, call)) return *refusal;
-                calls.push_back(call);
+                std::optional<Call> call = TakeCall(false);
+                if (!call) return Refused();
+                call->variablesBefore = variables.size();
+                calls.push_back(*call);
                 continue;
             }
             if (m_next.kind != Token::Word || m_next.text.back() != '$')
@@ -396,9 +408,9 @@ private:
                 Take();
                 if (!TakePunct('(')) return Expected("'('");
                 if (m_next.kind != Token::Number) return Expected("a value");
-                std::uint8_t v = 0;
-                if (auto refusal = TakeByte(false, v)) return *refusal;
-                values.push_back(v);
+                const std::optional<std::uint8_t> v = TakeByte(false);
+                if (!v) return Refused();
+                values.push_back(*v);
                 ++variable.count;
                 if (!TakePunct(')')) return Expected("')'");
             } while (TakePunct('+'));
@@ -462,6 +474,7 @@ private:
     Token m_next;
     std::string_view m_name;
     std::optional<Size> m_size;
+    std::optional<SourceReadResult> m_refusal;
 };
 
 }  // namespace
