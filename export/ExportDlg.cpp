@@ -1,5 +1,7 @@
 #include "ExportDlg.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
@@ -19,6 +21,7 @@
 #include "IntFieldQt.h"
 #include "MessageBoxQt.h"
 #include "SaveFileDialogQt.h"
+#include "ScreenPreview.h"
 
 namespace pictoma {
 
@@ -131,7 +134,23 @@ void CExportDlg::BuildControls() {
     QWidget::setTabOrder(m_format, m_output);
     QWidget::setTabOrder(m_output, m_save);
 
-    setFixedSize(DialogSize(f, 187, 139));
+    // The screen preview goes right of the controls, which keep their places: the dialog grows
+    // to the right by the preview and a margin as wide as the one the controls leave. Neither
+    // takes the focus, so the tab order stays as above.
+    const QSize controls = DialogSize(f, 187, 139);
+    const int margin = DialogSize(f, 7, 7).width();
+    m_screen = new CScreenPreview(this);
+    m_screen->setObjectName(QStringLiteral("screen"));
+    m_screen->move(controls.width(), DialogRect(f, 0, 7, 0, 0).y());
+    m_fit = new QLabel(this);
+    m_fit->setObjectName(QStringLiteral("fit"));
+    m_fit->setWordWrap(true);
+    m_fit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_fit->setGeometry(m_screen->x(), m_screen->geometry().bottom() + 1 + margin / 2,
+                       m_screen->width(), 2 * m_fit->fontMetrics().height());
+
+    setFixedSize(m_screen->geometry().right() + 1 + margin,
+                 std::max(controls.height(), m_fit->geometry().bottom() + 1 + margin / 2));
 
     connect(m_format, &QComboBox::currentIndexChanged, this, &CExportDlg::OnFormatChanged);
     connect(m_xField, &QLineEdit::textChanged, this, &CExportDlg::OnFieldChanged);
@@ -160,6 +179,14 @@ void CExportDlg::Regenerate() {
     m_text = m_format->currentIndex() == 0 ? MakeIconSourceC(m_pixels, m_x, m_y)
                                            : MakeIconSourceBasic(m_pixels, m_x, m_y);
     m_output->setPlainText(Latin1(m_text));
+    // The screen shows what the text says, read back, so a fault in the text shows there too.
+    m_screen->ShowText(m_text);
+    const ScreenResult& shown = m_screen->Layout();
+    const QString line = !shown                  ? QString::fromStdString(shown.message())
+                         : shown.layout().Fits() ? QString()
+                                                 : QString::fromLatin1(kDoesNotFit);
+    m_fit->setText(line);
+    m_fit->setVisible(!line.isEmpty());
 }
 
 void CExportDlg::OnFormatChanged() {

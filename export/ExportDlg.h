@@ -16,11 +16,17 @@
 #include "mono.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace pictoma {
+
+// The line under the screen preview when the picture does not lie wholly on the screen.
+inline constexpr const char* kDoesNotFit = "The picture does not fit the screen at this position";
+
+class CScreenPreview;
 
 // The save-file dialog's filter and default extension.
 inline constexpr const char* kExportFilter = "文本文件(*.txt)";
@@ -67,7 +73,8 @@ private:
     // Reads x then y with the framework's prompts; stops at the first failure. A whole number
     // out of range is still taken. True when both are valid.
     bool ReadFields();
-    // Generates the form the selector asks for (index 0: C, anything else: BASIC) and shows it.
+    // Generates the form the selector asks for (index 0: C, anything else: BASIC) and shows it,
+    // and the screen as that text draws it.
     void Regenerate();
     void OnFormatChanged();
     void OnFieldChanged();
@@ -91,6 +98,9 @@ private:
     QComboBox* m_format = nullptr;
     QPlainTextEdit* m_output = nullptr;
     QPushButton* m_save = nullptr;
+    // Right of the controls above: the screen, and the line under it.
+    CScreenPreview* m_screen = nullptr;
+    QLabel* m_fit = nullptr;
 };
 
 }  // namespace pictoma
