@@ -1,5 +1,10 @@
 #include "Convert.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <variant>
 
@@ -7,7 +12,10 @@
 #include "BmpImage.h"
 #include "Crop.h"
 #include "IconSource.h"
+#include "InputFile.h"
 #include "Resize.h"
+#include "ScreenLayout.h"
+#include "SourceReader.h"
 #include "SourceRows.h"
 #include "SourceText.h"
 
@@ -17,29 +25,50 @@ namespace {
 
 constexpr const char* kProgram = "pictoma-convert";
 
-constexpr const char* kUsage =
-    "Usage: pictoma-convert [OPTIONS] INPUT.bmp\n"
-    "INPUT.bmp may be - for standard input.\n"
-    "Converts a Windows bitmap to black and white by a brightness threshold and writes it as\n"
-    "source text for the terminal (or as a PBM picture).\n"
+constexpr const char* kUsageHead =
+    "Usage: pictoma-convert [OPTIONS] INPUT...\n"
+    "INPUT may be - for standard input. A Windows bitmap (a file that starts with \"BM\") is read\n"
+    "as the editor's Open reads it; source text this program wrote (the four forms below, hand\n"
+    "edits included) is read back; any other picture (PNG, JPEG, GIF, WebP, TIFF, SVG, compressed\n"
+    "bitmaps, ...) is imported. The picture is turned black and white by a brightness threshold\n"
+    "and written as source text for the terminal, or as a PBM or PNG picture.\n"
     "\n"
     "  -t, --threshold N   brightness threshold 0..255 (default 125); a pixel at or below it is "
     "black\n"
     "  -f, --format FORM   c, basic (the Save forms), c-export, basic-export (the Export forms\n"
-    "                      with show_image), pbm (binary PBM, any size); default c\n"
-    "  -x N, -y N          screen position for the export forms, x 0..127, y 0..63;\n"
+    "                      with show_image), pbm (binary PBM, any size), png; default c\n"
+    "  -x N, -y N          screen position for the export forms and --screen, x 0..127, y 0..63;\n"
     "                      default: the picture centred on the 128 x 64 screen\n"
     "      --crop L,T,R,B  crop as the editor does for a selection dragged from corner (L, T)\n"
     "                      to corner (R, B), in pixels: 0 <= L, R <= width, 0 <= T, B <= height,\n"
     "                      |R - L| >= 8; whole bytes of 8 pixels across are kept\n"
     "      --resize WxH    resize as the editor does, after the crop: 8 <= W <= 128, 1 <= H <= 64\n"
+    "      --import        import a bitmap through the picture pipeline too (so RLE, bit-field\n"
+    "                      and OS/2 bitmaps work, and one-bit files by their palette colours)\n"
+    "      --fit           import: scale to fit 128 x 64, keeping the proportions\n"
+    "      --size WxH      import: scale to exactly W x H (1..32768 each); source text: the\n"
+    "                      picture's size when its rows do not tell it\n"
+    "      --dither D      import: none (default), floyd-steinberg, atkinson or bayer\n"
+    "      --invert        import: every pixel the other way round\n"
+    "      --background B  import: what transparent parts lie on, white (default) or black\n"
+    "      --screen        -f png: the 128 x 64 screen with the picture at the export position\n"
+    "      --scale N       -f png: N x N screen pixels per pixel, 1..16 (default 1)\n"
     "  -o, --output FILE   write to FILE (replaced only once everything was written;\n"
     "                      a device or FIFO is written into); - or no -o: standard output\n"
+    "  -O, --output-dir DIR  write DIR/<input name>.txt (.pbm, .png) for each input; needed for\n"
+    "                      several inputs\n"
     "  -h, --help          show this help\n"
     "      --version       show the version\n"
     "\n"
-    "Exit status: 0 done; 1 the input cannot be used, the picture is larger than 128 x 64 for a\n"
-    "text form, or the output cannot be written; 2 a usage error.\n";
+    "Import pipeline: composite over the background, c' = (c*a + bg*(255 - a) + 127) / 255;\n"
+    "scale by area-weighted means (only with --fit or --size); brightness\n"
+    "int((0.51 g + 0.17 b) + 0.32 r); then the threshold or a dither:\n";
+
+constexpr const char* kUsageTail =
+    "\n"
+    "Exit status: 0 done; 1 an input cannot be used, the picture is larger than 128 x 64 for a\n"
+    "text form, or an output cannot be written (the other inputs are still converted); 2 a usage\n"
+    "error.\n";
 
 // One command-line option: its names, whether it takes a value, and what it does with it (an
 // empty string, or the usage message that names the option and what it accepts).
@@ -64,7 +93,8 @@ std::string FormatOption(ConvertOptions& o, const std::string& name, const std::
         {"basic", OutputForm::Basic},
         {"c-export", OutputForm::CExport},
         {"basic-export", OutputForm::BasicExport},
-        {"pbm", OutputForm::Pbm}};
+        {"pbm", OutputForm::Pbm},
+        {"png", OutputForm::Png}};
     for (const auto& [text, form] : kForms) {
         if (value == text) {
             o.form = form;
@@ -72,7 +102,7 @@ std::string FormatOption(ConvertOptions& o, const std::string& name, const std::
         }
     }
     return "option " + name +
-           ": the format must be one of c, basic, c-export, basic-export, pbm (got '" + value +
+           ": the format must be one of c, basic, c-export, basic-export, pbm, png (got '" + value +
            "')";
 }
 
@@ -106,6 +136,66 @@ constexpr OptionSpec kOptions[] = {
          return bad;
      }},
     {"-f", "--format", true, FormatOption},
+    {nullptr, "--import", false,
+     [](ConvertOptions& o, const std::string&, const std::string&) {
+         o.import = true;
+         return std::string();
+     }},
+    {nullptr, "--fit", false,
+     [](ConvertOptions& o, const std::string&, const std::string&) {
+         o.importOption = true;
+         o.importOptions.size = SizeMode::Fit;
+         return std::string();
+     }},
+    {nullptr, "--size", true,
+     [](ConvertOptions& o, const std::string& name, const std::string& value) {
+         o.size = ParseSize(value);
+         if (!o.size)
+             return "option " + name + ": expected WxH, each 1..32768 (got '" + value + "')";
+         return std::string();
+     }},
+    {nullptr, "--dither", true,
+     [](ConvertOptions& o, const std::string& name, const std::string& value) {
+         const std::optional<Dither> d = ParseDither(value);
+         if (!d)
+             return "option " + name +
+                    ": the dither must be one of none, floyd-steinberg, atkinson, bayer (got '" +
+                    value + "')";
+         o.importOption = true;
+         o.importOptions.dither = *d;
+         return std::string();
+     }},
+    {nullptr, "--invert", false,
+     [](ConvertOptions& o, const std::string&, const std::string&) {
+         o.importOption = true;
+         o.importOptions.invert = true;
+         return std::string();
+     }},
+    {nullptr, "--background", true,
+     [](ConvertOptions& o, const std::string& name, const std::string& value) {
+         const std::optional<Background> b = ParseBackground(value);
+         if (!b)
+             return "option " + name + ": the background must be white or black (got '" + value +
+                    "')";
+         o.importOption = true;
+         o.importOptions.background = *b;
+         return std::string();
+     }},
+    {nullptr, "--screen", false,
+     [](ConvertOptions& o, const std::string&, const std::string&) {
+         o.screen = true;
+         return std::string();
+     }},
+    {nullptr, "--scale", true,
+     [](ConvertOptions& o, const std::string& name, const std::string& value) {
+         return IntOption(name, "the scale", 1, 16, value, o.scale);
+     }},
+    {"-O", "--output-dir", true,
+     [](ConvertOptions& o, const std::string& name, const std::string& value) {
+         if (value.empty()) return "option " + name + " needs a folder name";
+         o.outputDir = value;
+         return std::string();
+     }},
     {nullptr, "--crop", true,
      [](ConvertOptions& o, const std::string&, const std::string& value) {
          auto parsed = ParseCropArg(value);
@@ -162,36 +252,133 @@ int TooLarge(std::ostream& err, const std::string& name, Size size) {
     return 1;
 }
 
-// Reads the input's bitmap and converts it. A text form without --crop or --resize refuses a
+// One input being converted: its name as given, as shown, and where its result goes.
+struct Job {
+    std::string input;
+    std::string name;    // "standard input" for "-"
+    std::string output;  // empty or "-": standard output
+};
+
+// Reads up to `limit` bytes of the file `path` (all of it when it is shorter); false when it
+// cannot be read, with `error` set.
+bool ReadFileBounded(const std::string& path, std::vector<std::uint8_t>& data, std::size_t limit,
+                     std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "Cannot open \"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    // Never more than the file holds: a short file must not cost a buffer of the whole limit.
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    file.seekg(0);
+    const std::size_t want =
+        size > 0 ? std::min(limit, std::size_t(size)) : std::min(limit, kSourceSniffBytes);
+    data.resize(want);
+    file.read(reinterpret_cast<char*>(data.data()), std::streamsize(want));
+    data.resize(std::size_t(file.gcount()));
+    return true;
+}
+
+std::string_view AsText(const std::vector<std::uint8_t>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// The bitmap reader, as the editor's Open reads. A text form without --crop or --resize refuses a
 // picture larger than the screen from its header, before converting it.
-std::variant<Picture, Stop> ReadPicture(const ConvertOptions& o, std::istream& in,
-                                        std::ostream& err) {
-    const bool stdinInput = o.input == "-";
-    const std::string name = stdinInput ? "standard input" : o.input;
+std::variant<Picture, Stop> ReadBitmap(const ConvertOptions& o, const Job& job,
+                                       const std::vector<std::uint8_t>* piped, std::ostream& err) {
     CBmpImage image;
     image.SetThreshold(o.threshold);
-    // Standard input is read into memory first (a pipe cannot seek), bounded like a picture.
-    std::vector<std::uint8_t> piped;
-    if (stdinInput && !ReadBounded(in, piped, kMaxPictureBytes + kMaxHeaderBytes)) {
-        err << kProgram << ": standard input: more than " << (kMaxPictureBytes >> 20)
-            << " MiB, larger than any bitmap that can be opened\n";
-        return Stop{1};
-    }
-    image.SetFileName(o.input);
-    if (const Status header = stdinInput ? image.CheckMemory(piped) : image.ReadHeader(); !header) {
+    image.SetFileName(job.input);
+    if (const Status header = piped ? image.CheckMemory(*piped) : image.ReadHeader(); !header) {
         // A refusal of the bitmap gets the input's name; a file that cannot be opened names itself.
         const std::string& m = header.message();
-        const bool namesItself = !stdinInput && (m.rfind(o.input, 0) == 0 ||
-                                                 m.rfind("Cannot open \"" + o.input, 0) == 0);
-        err << kProgram << ": " << (namesItself ? "" : name + ": ") << m << '\n';
+        const bool namesItself =
+            !piped && (m.rfind(job.input, 0) == 0 || m.rfind("Cannot open \"" + job.input, 0) == 0);
+        err << kProgram << ": " << (namesItself ? "" : job.name + ": ") << m;
+        if (m == kCompressed) err << " (use --import to decode it)";
+        err << '\n';
         return Stop{1};
     }
-    if (o.form != OutputForm::Pbm && !o.crop && !o.resize) {
+    if (o.form != OutputForm::Pbm && o.form != OutputForm::Png && !o.crop && !o.resize) {
         const Size size = image.GetSize();
-        if (TooLargeForScreen(size.width, size.height)) return Stop{TooLarge(err, name, size)};
+        if (TooLargeForScreen(size.width, size.height)) return Stop{TooLarge(err, job.name, size)};
     }
     image.Convert();
     return image.TakePicture();
+}
+
+// Source text this program wrote, read back.
+std::variant<Picture, Stop> ReadSource(const ConvertOptions& o, const Job& job,
+                                       const std::vector<std::uint8_t>& text, std::ostream& err) {
+    const SourceReadResult read = ReadSourceText(AsText(text), job.name, o.size);
+    if (!read) {
+        err << kProgram << ": " << read.message();
+        if (read.sizeNeeded()) err << " (give it with --size WxH)";
+        err << '\n';
+        return Stop{1};
+    }
+    return read.source().picture;
+}
+
+// Any other picture format, through the import pipeline.
+std::variant<Picture, Stop> ReadImported(const ConvertOptions& o, const Job& job,
+                                         const std::vector<std::uint8_t>* piped,
+                                         const ConvertServices& services, std::ostream& err) {
+    std::string error;
+    std::shared_ptr<const PictureSource> source;
+    if (services.decode)
+        source = services.decode(job.name, piped, error);
+    else
+        error = job.name + ": cannot read this picture (this build decodes bitmaps only)";
+    if (!source) {
+        err << kProgram << ": " << error << '\n';
+        return Stop{1};
+    }
+    ImportOptions options = o.importOptions;
+    options.threshold = o.threshold;
+    if (o.size) {
+        options.size = SizeMode::Custom;
+        options.custom = *o.size;
+    }
+    return ImportPicture(*source, Clamped(options));
+}
+
+// Reads one input by what it holds: a bitmap, source text, or any other picture.
+std::variant<Picture, Stop> ReadPicture(const ConvertOptions& o, const Job& job, std::istream& in,
+                                        const ConvertServices& services, std::ostream& err) {
+    const bool piped = job.input == "-";
+    std::vector<std::uint8_t> bytes;
+    if (piped) {
+        // Standard input is read into memory first (a pipe cannot seek), bounded like a picture.
+        if (!ReadBounded(in, bytes, kMaxPictureBytes + kMaxHeaderBytes)) {
+            err << kProgram << ": standard input: more than " << (kMaxPictureBytes >> 20)
+                << " MiB, larger than any picture that can be opened\n";
+            return Stop{1};
+        }
+    } else if (const std::string problem = NonRegularInputProblem(job.input); !problem.empty()) {
+        err << kProgram << ": " << problem << '\n';
+        return Stop{1};
+    } else {
+        std::string error;
+        if (!ReadFileBounded(job.input, bytes, kSourceSniffBytes, error)) {
+            err << kProgram << ": " << error << '\n';
+            return Stop{1};
+        }
+    }
+    const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+    if (bitmap && !o.import && !o.importOption)
+        return ReadBitmap(o, job, piped ? &bytes : nullptr, err);
+    if (!bitmap && StartsLikeSourceText(AsText(bytes))) {
+        std::string error;
+        if (!piped && !ReadFileBounded(job.input, bytes, kMaxPictureBytes, error)) {
+            err << kProgram << ": " << error << '\n';
+            return Stop{1};
+        }
+        return ReadSource(o, job, bytes, err);
+    }
+    return ReadImported(o, job, piped ? &bytes : nullptr, services, err);
 }
 
 // Crops in place, then resizes: never two full-size copies of the picture.
@@ -208,16 +395,37 @@ std::optional<Stop> Edit(const ConvertOptions& o, Picture& picture, std::ostream
     return std::nullopt;
 }
 
-// The text form of the picture, or the PBM header (the PBM body is the picture's own bytes).
-std::variant<std::string, Stop> Render(const ConvertOptions& o, const Picture& picture,
+// The written form of the picture: its text, the PBM header (the PBM body is the picture's own
+// bytes), or the PNG file.
+std::variant<std::string, Stop> Render(const ConvertOptions& o, const Job& job,
+                                       const Picture& picture, const ConvertServices& services,
                                        std::ostream& err) {
     if (o.form == OutputForm::Pbm)
         return "P4\n" + std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n";
-    if (TooLargeForScreen(picture.width, picture.height))
-        return Stop{TooLarge(err, o.input == "-" ? "standard input" : o.input,
-                             {picture.width, picture.height})};
     const ScreenPosition centre = CentredPosition(picture.width, picture.height);
     const int x = o.x.value_or(centre.x), y = o.y.value_or(centre.y);
+    if (o.form == OutputForm::Png) {
+        Picture shown = picture;
+        if (o.screen) {
+            // The screen as the export text draws it, decoded from that text.
+            if (TooLargeForScreen(picture.width, picture.height))
+                return Stop{TooLarge(err, job.name, {picture.width, picture.height})};
+            const ScreenResult placed = LayOutExportText(MakeIconSourceC(picture, x, y), job.name);
+            if (!placed) {
+                err << kProgram << ": " << placed.message() << '\n';
+                return Stop{1};
+            }
+            shown = placed.layout().screen;
+        }
+        std::string png = services.png ? services.png(shown, o.scale) : std::string();
+        if (png.empty()) {
+            err << kProgram << ": " << job.name << ": cannot write a PNG picture in this build\n";
+            return Stop{1};
+        }
+        return png;
+    }
+    if (TooLargeForScreen(picture.width, picture.height))
+        return Stop{TooLarge(err, job.name, {picture.width, picture.height})};
     switch (o.form) {
         case OutputForm::C:
             return MakeSaveTextC(picture);
@@ -228,14 +436,15 @@ std::variant<std::string, Stop> Render(const ConvertOptions& o, const Picture& p
         case OutputForm::BasicExport:
             return MakeIconSourceBasic(picture, x, y);
         case OutputForm::Pbm:
+        case OutputForm::Png:
             break;
     }
     return std::string();
 }
 
-int Write(const ConvertOptions& o, std::span<const std::string_view> parts, std::ostream& out,
+int Write(const std::string& output, std::span<const std::string_view> parts, std::ostream& out,
           std::ostream& err) {
-    if (o.output.empty() || o.output == "-") {
+    if (output.empty() || output == "-") {
         for (std::string_view part : parts)
             out.write(part.data(), std::streamsize(part.size()));
         out.flush();
@@ -245,12 +454,41 @@ int Write(const ConvertOptions& o, std::span<const std::string_view> parts, std:
         }
         return 0;
     }
-    const std::string failure = WriteFileAtomically(o.output, parts);
+    const std::string failure = WriteFileAtomically(output, parts);
     if (!failure.empty()) {
         err << kProgram << ": " << failure << '\n';
         return 1;
     }
     return 0;
+}
+
+int ConvertOne(const ConvertOptions& o, const Job& job, std::istream& in, std::ostream& out,
+               std::ostream& err, const ConvertServices& services) {
+    auto read = ReadPicture(o, job, in, services, err);
+    if (const Stop* stop = std::get_if<Stop>(&read)) return stop->status;
+    Picture& picture = std::get<Picture>(read);
+    if (const auto stop = Edit(o, picture, err)) return stop->status;
+    const auto rendered = Render(o, job, picture, services, err);
+    if (const Stop* stop = std::get_if<Stop>(&rendered)) return stop->status;
+    const std::string& text = std::get<std::string>(rendered);
+    // A PBM picture is written straight from the picture's bytes, after its header.
+    const std::string_view body =
+        o.form == OutputForm::Pbm
+            ? std::string_view(reinterpret_cast<const char*>(picture.bytes.data()),
+                               picture.bytes.size())
+            : std::string_view();
+    const std::string_view parts[] = {text, body};
+    return Write(job.output, parts, out, err);
+}
+
+// DIR/<input name without its extension>.txt (.pbm, .png).
+std::string OutputInFolder(const ConvertOptions& o, const std::string& input) {
+    const std::string stem =
+        input == "-" ? std::string("stdin") : std::filesystem::path(input).stem().string();
+    const char* ext = o.form == OutputForm::Pbm   ? ".pbm"
+                      : o.form == OutputForm::Png ? ".png"
+                                                  : ".txt";
+    return (std::filesystem::path(o.outputDir) / (stem + ext)).string();
 }
 
 }  // namespace
@@ -262,11 +500,7 @@ std::optional<ConvertOptions> ParseConvertArgs(const std::vector<std::string>& a
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (!o.input.empty()) {
-                error = "only one input file can be given ('" + o.input + "' and '" + arg + "')";
-                return std::nullopt;
-            }
-            o.input = arg;
+            o.inputs.push_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -294,8 +528,16 @@ std::optional<ConvertOptions> ParseConvertArgs(const std::vector<std::string>& a
         error = spec->apply(o, arg, value.value_or(std::string()));
         if (!error.empty()) return std::nullopt;
     }
-    if (o.input.empty() && !o.help && !o.version) {
+    if (o.inputs.empty() && !o.help && !o.version) {
         error = "no input file given";
+        return std::nullopt;
+    }
+    if (!o.output.empty() && !o.outputDir.empty()) {
+        error = "-o and -O cannot be given together";
+        return std::nullopt;
+    }
+    if (o.screen && o.form != OutputForm::Png) {
+        error = "--screen needs -f png";
         return std::nullopt;
     }
     return o;
@@ -306,7 +548,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
 }
 
 int RunConvert(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-               std::ostream& err) {
+               std::ostream& err, const ConvertServices& services) {
     std::string error;
     const auto parsed = ParseConvertArgs(args, error);
     if (!parsed) {
@@ -315,7 +557,7 @@ int RunConvert(const std::vector<std::string>& args, std::istream& in, std::ostr
     }
     const ConvertOptions& o = *parsed;
     if (o.help) {
-        out << kUsage;
+        out << kUsageHead << kDitherHelp << kUsageTail;
         return 0;
     }
     if (o.version) {
@@ -323,21 +565,21 @@ int RunConvert(const std::vector<std::string>& args, std::istream& in, std::ostr
         return 0;
     }
 
-    auto read = ReadPicture(o, in, err);
-    if (const Stop* stop = std::get_if<Stop>(&read)) return stop->status;
-    Picture& picture = std::get<Picture>(read);
-    if (const auto stop = Edit(o, picture, err)) return stop->status;
-    const auto rendered = Render(o, picture, err);
-    if (const Stop* stop = std::get_if<Stop>(&rendered)) return stop->status;
-    const std::string& text = std::get<std::string>(rendered);
-    // A PBM picture is written straight from the picture's bytes, after its header.
-    const std::string_view body =
-        o.form == OutputForm::Pbm
-            ? std::string_view(reinterpret_cast<const char*>(picture.bytes.data()),
-                               picture.bytes.size())
-            : std::string_view();
-    const std::string_view parts[] = {text, body};
-    return Write(o, parts, out, err);
+    if (o.inputs.size() > 1 && o.outputDir.empty()) {
+        err << kProgram << ": several inputs need -O DIR (one output file each)\n"
+            << "Try 'pictoma-convert --help' for more.\n";
+        return 2;
+    }
+    int status = 0;
+    for (const std::string& input : o.inputs) {
+        Job job{input, input == "-" ? "standard input" : input,
+                o.outputDir.empty() ? o.output : OutputInFolder(o, input)};
+        const int one = ConvertOne(o, job, in, out, err, services);
+        // A usage error found on the way (a crop outside this picture) ends the run as such.
+        if (one == 2) return 2;
+        if (one != 0) status = 1;
+    }
+    return status;
 }
 
 }  // namespace pictoma

@@ -9,6 +9,7 @@
 
 #include "BmpBuilder.h"
 #include "Convert.h"
+#include "IconSource.h"
 
 namespace pictoma {
 namespace {
@@ -79,11 +80,11 @@ TEST(Convert, UsageErrorsNameTheOptionAndItsRange) {
              {{"--threshold", "abc", in}, "option --threshold: the threshold must be an integer"},
              {{"-x", "128", in}, "option -x: x must be an integer in 0..127"},
              {{"-y", "-1", in}, "option -y: y must be an integer in 0..63"},
-             {{"-f", "png", in}, "option -f: the format must be one of"},
+             {{"-f", "gif", in}, "option -f: the format must be one of"},
              {{"-o"}, "option -o needs a value"},
              {{"--bogus", in}, "unknown option '--bogus'"},
              {{}, "no input file given"},
-             {{in, in}, "only one input file"},
+             {{in, in}, "several inputs need -O DIR"},
          }) {
         const Outcome r = Convert(c.args);
         EXPECT_EQ(r.status, 2);
@@ -97,7 +98,10 @@ TEST(Convert, UnusableInputTooLargeAndUnwritableOutputExitOne) {
     const std::string text = test::WriteTemp("convert_not.bmp", {'h', 'i'});
     Outcome r = Convert({text});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "pictoma-convert: " + text + ": Not a bitmap file\n");
+    // Not a bitmap and not source text: the import pipeline's decoders are asked, and this build
+    // of the test has none.
+    EXPECT_EQ(r.err, "pictoma-convert: " + text +
+                         ": cannot read this picture (this build decodes bitmaps only)\n");
 
     r = Convert({"/no/such/file.bmp"});
     EXPECT_EQ(r.status, 1);
@@ -169,7 +173,9 @@ TEST(Convert, StandardInputAndOutputByDash) {
     std::istringstream notBmp("hello");
     std::ostringstream out2, err2;
     EXPECT_EQ(RunConvert({"-"}, notBmp, out2, err2), 1);
-    EXPECT_EQ(err2.str(), "pictoma-convert: standard input: Not a bitmap file\n");
+    EXPECT_EQ(err2.str(),
+              "pictoma-convert: standard input: cannot read this picture (this build decodes "
+              "bitmaps only)\n");
 }
 
 TEST(Convert, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
@@ -199,6 +205,72 @@ TEST(Convert, ATextFormRefusesAHugePictureFromItsHeader) {
                          "pixels; at most 128 x 64)\n");
     const Outcome resized = Convert({"--crop", "0,0,4096,4096", "--resize", "128x64", path});
     EXPECT_EQ(resized.status, 0) << resized.err;
+}
+
+TEST(Convert, SourceTextIsReadBackInEveryForm) {
+    Bmp bmp(10, 2, 24);
+    bmp.pixel = [](int x, int y) { return (y == 1 || x == 0) ? 0u : 0xFFFFFFu; };
+    const std::string in = test::WriteTemp("convert_src.bmp", bmp.Bytes());
+    const Picture tenByTwo(10, 2, {0x80, 0x00, 0xFF, 0xC0});
+    for (const char* form : {"c", "basic", "c-export", "basic-export"}) {
+        SCOPED_TRACE(form);
+        const Outcome text = Convert({"-f", form, "-x", "3", "-y", "4", in});
+        ASSERT_EQ(text.status, 0) << text.err;
+        const std::string path =
+            test::WriteTemp("convert_src.txt", {text.out.begin(), text.out.end()});
+        // Back to the Export C form, at the position the text carries when it carries one.
+        const Outcome back = Convert({"-f", "c-export", "-x", "3", "-y", "4", path});
+        ASSERT_EQ(back.status, 0) << back.err;
+        // The Save forms carry only whole bytes: the picture comes back 16 pixels wide.
+        const bool saveForm = std::string(form).find("export") == std::string::npos;
+        const Picture expected = saveForm ? Picture(16, 2, tenByTwo.bytes) : tenByTwo;
+        EXPECT_EQ(back.out, MakeIconSourceC(expected, 3, 4));
+    }
+    // Rows of different lengths need the size.
+    const std::string ragged =
+        test::WriteTemp("convert_ragged.txt",
+                        {'s', 't', 'r', '[', ']', '=', '{', '1', ',', '2', ',', '\n', '3', '}'});
+    Outcome r = Convert({"-f", "pbm", ragged});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("(give it with --size WxH)"), std::string::npos) << r.err;
+    r = Convert({"-f", "pbm", "--size", "24x1", ragged});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 8), "P4\n24 1\n");
+}
+
+TEST(Convert, CompressedBitmapsPointAtImportAndNeedADecoder) {
+    Bmp rle(4, 1, 8);
+    rle.compression = 1;
+    const std::string in = test::WriteTemp("convert_rle.bmp", rle.Bytes());
+    Outcome r = Convert({in});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pictoma-convert: " + in +
+                         ": Can't deal with compressed format (use --import to decode it)\n");
+    // Without the Qt layer's decoder, --import says why it cannot.
+    r = Convert({"--import", in});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(in + ": cannot read this picture"), std::string::npos) << r.err;
+}
+
+TEST(Convert, SeveralInputsGoToAFolderAndEachFailsOnItsOwn) {
+    const std::string good = TenByTwo();
+    const std::string bad = test::WriteTemp("convert_bad.bmp", {'B', 'M', 1});
+    EXPECT_EQ(Convert({good, good}).status, 2);  // no -O
+
+    const fs::path dir =
+        fs::path(::testing::TempDir()) / ("convert_many_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const Outcome r = Convert({"-O", dir.string(), "-f", "pbm", good, bad});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(bad), std::string::npos);
+    const auto written = [&](const std::string& input) {
+        return dir / (fs::path(input).stem().string() + ".pbm");
+    };
+    EXPECT_EQ(Slurp(written(good).string()).substr(0, 8), "P4\n10 2\n");
+    EXPECT_FALSE(fs::exists(written(bad)));
+    EXPECT_EQ(Convert({"-O", dir.string(), "-o", "x", good}).status, 2);
+    fs::remove_all(dir);
 }
 
 }  // namespace
