@@ -3,6 +3,7 @@
 // MessageSink), the size dialog, the threshold dialog, the save-file dialog and the export dialog.
 // The editor passes real dialogs; tests pass a scripted host.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +11,9 @@
 #include "Brightness.h"
 #include "FileDialogs.h"
 #include "IconSource.h"
+#include "ImportOptions.h"
 #include "Messages.h"
+#include "Pipeline.h"
 #include "mono.h"
 
 namespace pictoma {
@@ -31,6 +34,10 @@ public:
     virtual std::optional<SaveChoice> AskSaveFile(const SaveDialogSettings& settings) = 0;
     // Shows the export dialog modally for `request`; true when the user saved the text there.
     virtual bool ShowExport(const ExportRequest& request) = 0;
+    // Shows the Import dialog on `source` preset to `options`; the options after OK, nullopt
+    // after Cancel.
+    virtual std::optional<ImportOptions> AskImport(std::shared_ptr<const PictureSource> source,
+                                                   const ImportOptions& options) = 0;
     // Puts the picture on the clipboard as a black-and-white image at real size and, when `text`
     // is not empty, as that plain text.
     virtual void CopyToClipboard(const Picture& picture, const std::string& text) = 0;

@@ -1,5 +1,7 @@
 #include "PictomaDoc.h"
 
+#include <algorithm>
+
 #include "AtomicFile.h"
 #include "IconSource.h"
 #include "SourceText.h"
@@ -63,6 +65,9 @@ bool CPictomaDoc::OnNewDocument() {
     m_bFromFile = false;
     m_strBmpFile.clear();
     if (!m_bResetting) {
+        m_origin = PictureOrigin::None;
+        m_session.reset();
+        m_exportPosition.reset();
         m_history.Clear();
         m_bUnsaved = false;
     }
@@ -87,6 +92,9 @@ bool CPictomaDoc::OnOpenDocument(const std::string& path) {
     m_strBmpFile = path;
     m_bFromFile = true;
     m_bEdited = false;
+    m_origin = PictureOrigin::Bitmap;
+    m_session.reset();
+    m_exportPosition.reset();
     m_history.Clear();
     m_bUnsaved = false;
     m_image.SetFileName(path);
@@ -151,6 +159,16 @@ bool CPictomaDoc::ReplacePicture(Picture picture, const char* step) {
 }
 
 void CPictomaDoc::OnEditReset() {
+    if (m_origin == PictureOrigin::Imported || m_origin == PictureOrigin::SourceText) {
+        // Back to the last conversion, or to the picture as the text gave it.
+        BeginChange("reset");
+        m_bEdited = false;
+        SetWorkingPicture(m_origin == PictureOrigin::Imported ? m_session->Convert(m_importOptions)
+                                                              : m_sourcePicture);
+        UpdateAllViews();
+        WarnAndFocusPreview();
+        return;
+    }
     if (m_strBmpFile.empty()) {
         m_bResetting = true;
         OnNewDocument();
@@ -187,15 +205,76 @@ void CPictomaDoc::Reconvert(int threshold) {
 
 void CPictomaDoc::OnThresholdIncrease() {
     if (!AskToDropEdits()) return;
+    if (m_origin == PictureOrigin::Imported) {
+        ImportOptions next = m_importOptions;
+        next.threshold = std::min(next.threshold + 1, 255);
+        Reimport(next);
+        return;
+    }
     Reconvert(GetThreshold() + 1);
 }
 
 void CPictomaDoc::OnThresholdDecrease() {
     if (!AskToDropEdits()) return;
+    if (m_origin == PictureOrigin::Imported) {
+        ImportOptions next = m_importOptions;
+        next.threshold = std::max(next.threshold - 1, 0);
+        Reimport(next);
+        return;
+    }
     Reconvert(GetThreshold() - 1);
 }
 
+void CPictomaDoc::Reimport(const ImportOptions& options) {
+    DocState before = CurrentState();
+    m_importOptions = options;
+    m_image.SetThreshold(options.threshold);
+    RecordChange("import", std::move(before));
+    SetWorkingPicture(m_session->Convert(options));
+    m_bEdited = false;
+    UpdateAllViews();
+}
+
+void CPictomaDoc::TakeOpened(Picture picture, PictureOrigin origin, const std::string& name) {
+    DocumentBase::OnNewDocument();
+    SetPathName(name);
+    m_strBmpFile.clear();
+    m_bFromFile = false;
+    m_bEdited = false;
+    m_origin = origin;
+    m_history.Clear();
+    m_bUnsaved = false;
+    m_exportPosition.reset();
+    SetWorkingPicture(std::move(picture));
+    SendInitialUpdate();
+    WarnAndFocusPreview();
+}
+
+void CPictomaDoc::OpenImported(std::shared_ptr<ImportSession> session, const ImportOptions& options,
+                               const std::string& name) {
+    m_session = std::move(session);
+    m_importOptions = options;
+    m_image.SetThreshold(options.threshold);
+    TakeOpened(m_session->Convert(options), PictureOrigin::Imported, name);
+}
+
+void CPictomaDoc::OpenSourceText(Picture picture, std::optional<ScreenPosition> position,
+                                 const std::string& path) {
+    m_session.reset();
+    m_sourcePicture = picture;
+    TakeOpened(std::move(picture), PictureOrigin::SourceText, path);
+    m_exportPosition = position;
+}
+
 void CPictomaDoc::OnThresholdSet() {
+    if (m_origin == PictureOrigin::Imported) {
+        // The Import dialog with the current options: the threshold among the others.
+        const std::optional<ImportOptions> options =
+            m_host.AskImport(m_session->Source(), m_importOptions);
+        if (!options || !AskToDropEdits()) return;
+        Reimport(*options);
+        return;
+    }
     const std::optional<ThresholdChoice> choice = m_host.AskThreshold(GetThreshold());
     if (!choice) return;
     if (!choice->useDefault &&
@@ -227,13 +306,19 @@ void CPictomaDoc::OnToolFill() {
 }
 
 void CPictomaDoc::OnUpdateThresholdIncrease(CommandUi& ui) {
-    ui.enabled = m_bFromFile && GetThreshold() < MAX_THRESHOLD;
+    if (m_origin == PictureOrigin::Imported)
+        ui.enabled = m_importOptions.threshold < 255;
+    else
+        ui.enabled = m_bFromFile && GetThreshold() < MAX_THRESHOLD;
 }
 void CPictomaDoc::OnUpdateThresholdDecrease(CommandUi& ui) {
-    ui.enabled = m_bFromFile && GetThreshold() > MIN_THRESHOLD;
+    if (m_origin == PictureOrigin::Imported)
+        ui.enabled = m_importOptions.threshold > 0;
+    else
+        ui.enabled = m_bFromFile && GetThreshold() > MIN_THRESHOLD;
 }
 void CPictomaDoc::OnUpdateThresholdSet(CommandUi& ui) {
-    ui.enabled = m_bFromFile;
+    ui.enabled = m_bFromFile || m_origin == PictureOrigin::Imported;
 }
 void CPictomaDoc::OnUpdateToolPen(CommandUi& ui) {
     ui.checked = m_tool == DrawTool::Pen;
@@ -251,7 +336,8 @@ void CPictomaDoc::OnUpdateEditRedo(CommandUi& ui) {
 }
 
 DocState CPictomaDoc::CurrentState() const {
-    return {m_pixels, m_image.GetThreshold()};
+    return {m_pixels, m_origin == PictureOrigin::Imported ? m_importOptions.threshold
+                                                          : m_image.GetThreshold()};
 }
 
 void CPictomaDoc::BeginChange(const char* step) {
@@ -264,7 +350,10 @@ void CPictomaDoc::RecordChange(const char* step, DocState before) {
 }
 
 void CPictomaDoc::RestoreState(DocState state) {
-    if (state.threshold != m_image.GetThreshold()) {
+    if (m_origin == PictureOrigin::Imported) {
+        m_importOptions.threshold = state.threshold;
+        m_image.SetThreshold(state.threshold);
+    } else if (state.threshold != m_image.GetThreshold()) {
         // The source picture follows the threshold, so that Reset gives the picture of the
         // threshold that is back; a file that went away leaves it as it was.
         m_image.SetThreshold(state.threshold);
@@ -379,7 +468,8 @@ bool CPictomaDoc::RefuseTooLarge() {
 
 void CPictomaDoc::OnFileExport() {
     if (RefuseTooLarge()) return;
-    const ScreenPosition at = CentredPosition(m_pixels.width, m_pixels.height);
+    const ScreenPosition at =
+        m_exportPosition.value_or(CentredPosition(m_pixels.width, m_pixels.height));
     if (m_host.ShowExport({m_pixels, at.x, at.y})) m_bUnsaved = false;
 }
 

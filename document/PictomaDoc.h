@@ -12,6 +12,7 @@
 #include "Document.h"
 #include "DocumentHost.h"
 #include "Drawing.h"
+#include "ImportSession.h"
 #include "SourceRows.h"
 #include "UndoHistory.h"
 
@@ -31,6 +32,14 @@ inline constexpr const char* kSaveFilterPattern = "*.txt";
 
 // The size New offers, and the blank picture of the program's first New.
 constexpr int kNewPictureSide = 64;
+
+// Where the document's picture came from: the source a Reset and the threshold commands go back to.
+enum class PictureOrigin {
+    None,        // New: a blank picture
+    Bitmap,      // File Open of a bitmap: re-read from the file at each threshold
+    Imported,    // Import, Paste, a dropped picture: re-converted from the decoded picture
+    SourceText,  // source text read back: nothing to re-convert
+};
 
 // The drawing tools of the canvas.
 enum class DrawTool { Pen, Rubber, Line, Rectangle, Fill };
@@ -85,6 +94,18 @@ public:
     void DrawLine(PixelPoint a, PixelPoint b, bool black);
     void DrawRectangle(PixelPoint a, PixelPoint b, bool black);
     void FillAt(PixelPoint seed, bool black);
+
+    // Takes an imported picture (Import, Paste, a drop): the decoded source stays in memory for
+    // the threshold commands and Reset; `name` titles the document (empty: untitled). A fresh
+    // history; the picture counts as just opened.
+    void OpenImported(std::shared_ptr<ImportSession> session, const ImportOptions& options,
+                      const std::string& name);
+    // Takes a picture read back from source text at `path`; `position` is where its export text
+    // drew it, offered again by the export dialog.
+    void OpenSourceText(Picture picture, std::optional<ScreenPosition> position,
+                        const std::string& path);
+    PictureOrigin Origin() const { return m_origin; }
+    const ImportOptions& LastImportOptions() const { return m_importOptions; }
 
     // Whether a change that would be lost has been made since the picture was opened, saved
     // (Save or the export dialog's Save) or copied; a threshold change alone does not count.
@@ -156,6 +177,10 @@ private:
     DocState CurrentState() const;
     void RestoreState(DocState state);
     void SetTool(DrawTool tool);
+    // Starts a fresh document around an opened picture that did not come from a bitmap.
+    void TakeOpened(Picture picture, PictureOrigin origin, const std::string& name);
+    // Converts the imported picture again with `options` as one step.
+    void Reimport(const ImportOptions& options);
     // Writes the given pixels as one step; false (no step) when none lies on the picture.
     bool DrawPixels(const char* step, const std::vector<PixelPoint>& pixels, bool black);
     // Loads m_image; when it fails, tells the user why.
@@ -172,6 +197,11 @@ private:
     Picture m_pixels;
     UndoHistory m_history;
     DrawTool m_tool = DrawTool::Pen;
+    PictureOrigin m_origin = PictureOrigin::None;
+    std::shared_ptr<ImportSession> m_session;  // the imported picture's decoded source
+    ImportOptions m_importOptions;
+    Picture m_sourcePicture;  // what a source text gave, for Reset
+    std::optional<ScreenPosition> m_exportPosition;
     bool m_bUnsaved = false;
     bool m_bResetting = false;  // Reset of an untitled picture runs New's step as one change
     // The stroke in progress: its colour, whether it has recorded its step, its last point.

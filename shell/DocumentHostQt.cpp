@@ -7,7 +7,10 @@
 #include <QImage>
 #include <QMimeData>
 
+#include <QSettings>
+
 #include "BmpSizeDlg.h"
+#include "ImportDlg.h"
 #include "SaveFileDialogQt.h"
 #include "ThresholdDlg.h"
 
@@ -60,6 +63,15 @@ QImage PictureImage(const Picture& picture) {
         std::copy(row, row + picture.BytesPerRow(), line);
     }
     return image;
+}
+
+std::optional<ImportOptions> DocumentHostQt::AskImport(std::shared_ptr<const PictureSource> source,
+                                                       const ImportOptions& options) {
+    QSettings settings;
+    const std::optional<ImportResult> result =
+        CImportDlg::Run(std::move(source), settings, options, m_parent);
+    if (!result) return std::nullopt;
+    return result->options;
 }
 
 void DocumentHostQt::CopyToClipboard(const Picture& picture, const std::string& text) {

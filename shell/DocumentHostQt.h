@@ -38,6 +38,9 @@ public:
     std::optional<SaveChoice> AskSaveFile(const SaveDialogSettings& settings) override;
     // Runs the function given to SetExportDialog (nothing without one).
     bool ShowExport(const ExportRequest& request) override;
+    // The Import dialog (CImportDlg) with the per-user settings.
+    std::optional<ImportOptions> AskImport(std::shared_ptr<const PictureSource> source,
+                                           const ImportOptions& options) override;
     // The system clipboard: a one-bit image and, when given, the text.
     void CopyToClipboard(const Picture& picture, const std::string& text) override;
 

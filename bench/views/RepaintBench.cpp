@@ -28,6 +28,10 @@ public:
     }
     bool ShowExport(const ExportRequest&) override { return false; }
     void CopyToClipboard(const Picture&, const std::string&) override {}
+    std::optional<ImportOptions> AskImport(std::shared_ptr<const PictureSource>,
+                                           const ImportOptions&) override {
+        return std::nullopt;
+    }
 };
 
 template <class View>

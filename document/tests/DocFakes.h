@@ -54,6 +54,12 @@ public:
         exports.push_back({r.picture.bytes, r.picture.width, r.picture.height, r.x, r.y});
         return exportSaves;
     }
+    std::optional<ImportOptions> AskImport(std::shared_ptr<const PictureSource>,
+                                           const ImportOptions& options) override {
+        importPresets.push_back(options);
+        if (imports.empty()) ADD_FAILURE() << "unscripted import dialog";
+        return imports.empty() ? std::nullopt : Pop(imports);
+    }
     void CopyToClipboard(const Picture& picture, const std::string& text) override {
         copies.push_back({picture, text});
     }
@@ -68,7 +74,9 @@ public:
     std::vector<int> thresholdPresets;
     std::vector<SaveDialogSettings> saveSettings;
     std::vector<ExportCall> exports;
-    bool exportSaves = false;  // what the export dialog answers: whether it saved
+    bool exportSaves = false;
+    std::deque<std::optional<ImportOptions>> imports;
+    std::vector<ImportOptions> importPresets;  // what the export dialog answers: whether it saved
     std::vector<std::pair<Picture, std::string>> copies;
 
 private:

@@ -719,5 +719,76 @@ TEST_F(DocTest, UnsavedChangesAreAskedAboutWithEachAnswer) {
     }
 }
 
+// A grey ramp 40 x 2 as an imported picture: column x has the grey 100 + x.
+std::shared_ptr<ImportSession> RampSession() {
+    RgbaImage image(40, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 40; ++x) {
+            std::uint8_t* p = image.Row(y) + 4 * x;
+            p[0] = p[1] = p[2] = std::uint8_t(100 + x);
+            p[3] = 255;
+        }
+    return std::make_shared<ImportSession>(std::make_shared<RasterSource>(std::move(image)));
+}
+
+int BlackColumns(const Picture& p) {
+    int n = 0;
+    for (int x = 0; x < p.width; ++x)
+        n += p.Black(x, 0);
+    return n;
+}
+
+TEST_F(DocTest, AnImportedPictureReconvertsFromMemoryAndResetsToTheLastConversion) {
+    ImportOptions options;
+    options.threshold = 110;
+    doc.OpenImported(RampSession(), options, "ramp.png");
+    EXPECT_EQ(doc.GetPathName(), "ramp.png");
+    EXPECT_EQ(doc.Origin(), PictureOrigin::Imported);
+    EXPECT_EQ(BlackColumns(doc.GetPicture()), 11);  // greys 100..110
+    EXPECT_FALSE(doc.History().CanUndo());
+
+    // Increase and Decrease step by one within 0..255, without the bitmap limits.
+    EXPECT_TRUE(Query(cmd::kThresholdIncrease).enabled);
+    doc.OnThresholdIncrease();
+    EXPECT_EQ(BlackColumns(doc.GetPicture()), 12);
+    EXPECT_EQ(doc.History().UndoName(), "import");
+    doc.OnEditUndo();
+    EXPECT_EQ(BlackColumns(doc.GetPicture()), 11);
+    EXPECT_EQ(doc.GetThreshold(), 110);
+
+    // Set Threshold opens the Import dialog with the current options.
+    ImportOptions chosen = options;
+    chosen.threshold = 130;
+    chosen.invert = true;
+    host.imports = {chosen};
+    host.answers = {MsgAnswer::Yes};  // the undo counts as an edit
+    doc.OnThresholdSet();
+    ASSERT_EQ(host.importPresets.size(), 1u);
+    EXPECT_EQ(host.importPresets[0].threshold, 110);
+    EXPECT_EQ(BlackColumns(doc.GetPicture()), 40 - 31);
+
+    // An edit is asked about before a re-conversion drops it; Reset gives the last conversion.
+    doc.SetPixel(39, 0, false);
+    host.answers = {MsgAnswer::No};
+    doc.OnThresholdDecrease();
+    EXPECT_EQ(BlackColumns(doc.GetPicture()), 8);
+    doc.OnEditReset();
+    EXPECT_EQ(BlackColumns(doc.GetPicture()), 9);
+}
+
+TEST_F(DocTest, SourceTextHasNothingToReconvertAndOffersItsPosition) {
+    doc.OpenSourceText(Picture(10, 2, {0x80, 0x00, 0xFF, 0xC0}), ScreenPosition{3, 4}, "icon.c");
+    EXPECT_EQ(doc.GetTitle(), "icon.c");
+    for (CommandId id : {cmd::kThresholdIncrease, cmd::kThresholdDecrease, cmd::kThresholdSet})
+        EXPECT_FALSE(Query(id).enabled) << id;
+    doc.OnFileExport();
+    ASSERT_EQ(host.exports.size(), 1u);
+    EXPECT_EQ(host.exports[0].x, 3);
+    EXPECT_EQ(host.exports[0].y, 4);
+    doc.OnEditInvert();
+    doc.OnEditReset();
+    EXPECT_EQ(doc.GetPicture(), Picture(10, 2, {0x80, 0x00, 0xFF, 0xC0}));
+}
+
 }  // namespace
 }  // namespace pictoma

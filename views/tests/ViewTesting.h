@@ -42,6 +42,10 @@ public:
         return false;
     }
     void CopyToClipboard(const Picture&, const std::string&) override {}
+    std::optional<ImportOptions> AskImport(std::shared_ptr<const PictureSource>,
+                                           const ImportOptions&) override {
+        return std::nullopt;
+    }
 
     std::vector<std::string> messages;
 };
