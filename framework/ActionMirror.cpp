@@ -37,6 +37,8 @@ void ActionMirror::Refresh() {
         action->setEnabled(ui.enabled);
         if (ui.checked) action->setCheckable(true);
         if (action->isCheckable()) action->setChecked(ui.checked.value_or(false));
+        // A rule's text names what the command would do now ("Undo pen stroke"): the prompt.
+        if (ui.text) action->setStatusTip(QString::fromStdString(*ui.text));
     }
     for (auto& [id, pane] : m_panes) {
         if (!pane) continue;

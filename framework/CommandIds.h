@@ -18,6 +18,7 @@ constexpr CommandId kFilePrintPreview = 57609;
 constexpr CommandId kFileRecent1 = 57616;  // the recent-file list: 57616 .. 57619
 constexpr CommandId kFileRecentLast = 57619;
 constexpr CommandId kFileExport = 32781;
+constexpr CommandId kFileImport = 32797;
 constexpr CommandId kAppExit = 57665;
 
 // Edit

@@ -1,9 +1,11 @@
 #include "MainFrame.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
@@ -17,6 +19,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QSettings>
 #include <QStatusBar>
 #include <QWhatsThis>
 
@@ -25,6 +29,7 @@
 #include "PictomaView.h"
 #include "ShellIcons.h"
 #include "ShellResources.h"
+#include "ViewGeometry.h"
 
 #ifndef PICTOMA_DOC_FROM_BIN
 #define PICTOMA_DOC_FROM_BIN "../share/doc/pictoma"
@@ -91,6 +96,16 @@ CMainFrame::CMainFrame(CPictomaDoc& doc, CommandRouter& router, MessageSink& mes
     AddCommand(cmd::kWindowSplit, &CMainFrame::OnWindowSplit);
     AddCommand(cmd::kNextPane, &CMainFrame::OnNextPane);
     AddCommand(cmd::kPrevPane, &CMainFrame::OnPrevPane);
+    // The zoom works whichever pane is active.
+    AddCommand(cmd::kViewZoomIn, [this] { m_canvas->ZoomIn(); });
+    AddCommand(cmd::kViewZoomOut, [this] { m_canvas->ZoomOut(); });
+    AddCommand(cmd::kViewActualSize, [this] { m_canvas->SetCellSize(geometry::CELL_SIZE); });
+    AddUpdateRule(cmd::kViewZoomIn, [this](CommandUi& ui) {
+        ui.enabled = m_canvas->CellSize() < std::end(geometry::kCanvasCellSizes)[-1];
+    });
+    AddUpdateRule(cmd::kViewZoomOut, [this](CommandUi& ui) {
+        ui.enabled = m_canvas->CellSize() > geometry::kCanvasCellSizes[0];
+    });
     m_router.SetFrame(this);
 
     CreateActions();
@@ -176,9 +191,21 @@ void CMainFrame::CreateClient() {
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setChildrenCollapsible(false);
     m_preview = new CBmpPreview(m_doc, m_splitter);
-    m_canvas = new CPictomaView(m_doc, m_splitter);
+    // The canvas scrolls when a zoomed picture is larger than its pane.
+    auto* canvasPane = new QScrollArea(m_splitter);
+    canvasPane->setFrameShape(QFrame::NoFrame);
+    canvasPane->setWidgetResizable(true);
+    canvasPane->setBackgroundRole(QPalette::Base);
+    m_canvas = new CPictomaView(m_doc);
+    canvasPane->setWidget(m_canvas);
+    QSettings settings(Utf8(shell::kSettingsOrganization), Utf8(shell::kSettingsApplication));
+    m_canvas->SetCellSize(settings.value(Utf8(shell::kZoomSetting), geometry::CELL_SIZE).toInt());
+    m_canvas->SetZoomListener([](int cell) {
+        QSettings(Utf8(shell::kSettingsOrganization), Utf8(shell::kSettingsApplication))
+            .setValue(Utf8(shell::kZoomSetting), cell);
+    });
     m_splitter->addWidget(m_preview);
-    m_splitter->addWidget(m_canvas);
+    m_splitter->addWidget(canvasPane);
     // Widening the window widens the canvas; the preview keeps its width.
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
@@ -435,6 +462,14 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
         event->acceptProposedAction();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {

@@ -59,6 +59,8 @@ public:
 
     // Replaces the desktop's "open with the default program" (tests record the request).
     void SetUrlOpener(UrlOpener open) { m_openUrl = std::move(open); }
+    // Asked before the window closes (the close box, Exit); false keeps it open.
+    void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
 
     // Frame commands.
     void OnHelpTopics();
@@ -90,6 +92,7 @@ signals:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -118,6 +121,7 @@ private:
     MessageSink& m_messages;
     ActionMirror m_mirror;
     UrlOpener m_openUrl;
+    std::function<bool()> m_closeGuard;
 
     std::map<CommandId, QAction*> m_actions;
     QList<QAction*> m_recentActions;

@@ -1,14 +1,22 @@
 #include "PictomaApp.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QSettings>
 
 #include "AboutBox.h"
 #include "ExportDlg.h"
+#include "ImportDlg.h"
+#include "ImportQt.h"
+#include "ImportSession.h"
 #include "MainFrame.h"
 #include "ShellResources.h"
+#include "SourceReader.h"
 
 namespace pictoma {
 
@@ -27,11 +35,31 @@ QSettings StdProfile() {
 CPictomaApp::CPictomaApp()
     : m_doc(m_host),
       m_recentFiles(shell::kRecentFileCount),
-      m_askOpenFile(&CPictomaApp::AskOpenFileWithDialog) {
+      m_askOpenFile(&CPictomaApp::AskOpenFileWithDialog),
+      m_askImportFile([](QWidget* parent) -> std::optional<QString> {
+          const QString path =
+              QFileDialog::getOpenFileName(parent, QString(), QString(), ImportFileFilter());
+          if (path.isEmpty()) return std::nullopt;
+          return path;
+      }),
+      m_askImport([](std::shared_ptr<const PictureSource> source,
+                     QWidget* parent) -> std::optional<ImportOptions> {
+          QSettings settings;
+          const std::optional<ImportResult> result =
+              CImportDlg::Run(std::move(source), settings, std::nullopt, parent);
+          if (!result) return std::nullopt;
+          return result->options;
+      }) {
     AddCommand(cmd::kFileNew, &CPictomaApp::OnFileNew);
     AddCommand(cmd::kFileOpen, &CPictomaApp::OnFileOpen);
     AddCommand(cmd::kAppAbout, &CPictomaApp::OnAppAbout);
     AddCommand(cmd::kAppExit, &CPictomaApp::OnAppExit);
+    AddCommand(cmd::kFileImport, &CPictomaApp::OnFileImport);
+    AddCommand(cmd::kEditPaste, &CPictomaApp::OnEditPaste);
+    AddUpdateRule(cmd::kEditPaste, [](CommandUi& ui) {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        ui.enabled = data && data->hasImage();
+    });
     for (int i = 0; i < shell::kRecentFileCount; ++i) {
         AddCommand(cmd::kFileRecent1 + i, [this, i] { OnOpenRecentFile(i); });
         AddUpdateRule(cmd::kFileRecent1 + i, [this, i](CommandUi& ui) {
@@ -48,7 +76,8 @@ CPictomaApp::CPictomaApp()
         return dlg.Saved();
     });
     connect(m_frame.get(), &CMainFrame::FileDropped, this,
-            [this](const QString& path) { OpenDocumentFile(path); });
+            [this](const QString& path) { OpenDroppedFile(path); });
+    m_frame->SetCloseGuard([this] { return m_doc.SaveModified(); });
 }
 
 CPictomaApp::~CPictomaApp() {
@@ -77,16 +106,115 @@ bool CPictomaApp::InitInstance(const QStringList& arguments) {
     return true;
 }
 
-bool CPictomaApp::OpenDocumentFile(const QString& path) {
-    const QString fullPath = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-    if (!m_doc.OpenDocument(fullPath.toStdString())) return false;
-    m_frame->OnUpdateFrameTitle();
+namespace {
+
+// The first bytes of a regular file (nothing for anything else, which the document refuses).
+std::string FileHead(const QString& path, qint64 bytes) {
+    if (!QFileInfo(path).isFile()) return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.read(bytes).toStdString();
+}
+
+}  // namespace
+
+void CPictomaApp::AddRecentFile(const QString& fullPath) {
     m_recentFiles.Add(fullPath.toStdString());
     OnRecentFilesChanged();
+}
+
+bool CPictomaApp::OpenDocumentFile(const QString& path) {
+    const QString fullPath = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+    if (!m_doc.SaveModified()) return false;
+    // Source text this program wrote is read back; anything else is a bitmap, as always.
+    const std::string head = FileHead(fullPath, qint64(kSourceSniffBytes));
+    if (StartsLikeSourceText(head)) {
+        QFile file(fullPath);
+        if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(kMaxPictureBytes)) {
+            m_host.Message("Cannot open \"" + fullPath.toStdString() + "\": it cannot be read",
+                           MsgIcon::Warning, MsgButtons::Ok);
+            return false;
+        }
+        if (!OpenSourceFile(fullPath, file.readAll().toStdString())) return false;
+    } else if (!m_doc.OpenDocument(fullPath.toStdString())) {
+        return false;
+    }
+    m_frame->OnUpdateFrameTitle();
+    AddRecentFile(fullPath);
     return true;
 }
 
+bool CPictomaApp::OpenSourceFile(const QString& path, const std::string& text) {
+    const std::string name = QFileInfo(path).fileName().toStdString();
+    SourceReadResult read = ReadSourceText(text, name);
+    if (!read && read.sizeNeeded()) {
+        // Rows that do not tell the size: the user gives it, as for a new picture.
+        m_host.Message(read.message(), MsgIcon::Information, MsgButtons::Ok);
+        const std::optional<Size> size = m_host.AskSize({SCREEN_WIDTH, SCREEN_HEIGHT});
+        if (!size) return false;
+        read = ReadSourceText(text, name, size);
+    }
+    if (!read) {
+        m_host.Message(read.message(), MsgIcon::Warning, MsgButtons::Ok);
+        return false;
+    }
+    m_doc.OpenSourceText(read.source().picture, read.source().position, path.toStdString());
+    return true;
+}
+
+bool CPictomaApp::ImportSourceInto(std::shared_ptr<const PictureSource> source,
+                                   const QString& name) {
+    const std::optional<ImportOptions> options = m_askImport(source, m_frame.get());
+    if (!options) return false;
+    m_doc.OpenImported(std::make_shared<ImportSession>(std::move(source)), *options,
+                       name.toStdString());
+    m_frame->OnUpdateFrameTitle();
+    return true;
+}
+
+bool CPictomaApp::ImportFile(const QString& path) {
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    if (!m_doc.SaveModified()) return false;
+    std::string error;
+    const std::shared_ptr<ImportSource> source = ImportSource::Open(fullPath, error);
+    if (!source) {
+        m_host.Message(error, MsgIcon::Warning, MsgButtons::Ok);
+        return false;
+    }
+    if (!ImportSourceInto(source, fullPath)) return false;
+    AddRecentFile(fullPath);
+    return true;
+}
+
+bool CPictomaApp::OpenDroppedFile(const QString& path) {
+    const std::string head = FileHead(path, qint64(kSourceSniffBytes));
+    const bool bitmap = head.size() >= 2 && head[0] == 'B' && head[1] == 'M';
+    // A bitmap the reader refuses (compressed, say) is imported instead.
+    if (bitmap) {
+        CBmpImage probe;
+        probe.SetFileName(QFileInfo(path).absoluteFilePath().toStdString());
+        if (probe.ReadHeader()) return OpenDocumentFile(path);
+    }
+    if (head.empty() || bitmap || !StartsLikeSourceText(head)) {
+        if (!head.empty()) return ImportFile(path);
+    }
+    return OpenDocumentFile(path);
+}
+
+void CPictomaApp::OnFileImport() {
+    const std::optional<QString> path = m_askImportFile(m_frame.get());
+    if (path && !path->isEmpty()) ImportFile(*path);
+}
+
+void CPictomaApp::OnEditPaste() {
+    const std::shared_ptr<ImportSource> source =
+        ImportSource::FromImage(QGuiApplication::clipboard()->image());
+    if (!source || !m_doc.SaveModified()) return;
+    ImportSourceInto(source, QString());
+}
+
 void CPictomaApp::OnFileNew() {
+    if (!m_doc.SaveModified()) return;
     m_doc.NewDocument();
     m_frame->OnUpdateFrameTitle();
 }
@@ -112,13 +240,14 @@ void CPictomaApp::OnAppAbout() {
 }
 
 void CPictomaApp::OnAppExit() {
-    // The document never counts as modified, so nothing asks to save.
+    // Closing asks first when the picture has unsaved changes (the frame's close guard).
     m_frame->close();
 }
 
 std::optional<QString> CPictomaApp::AskOpenFileWithDialog(QWidget* parent) {
-    const QString filters =
-        Utf8(shell::kOpenFilterBmp) + QStringLiteral(";;") + Utf8(shell::kOpenFilterAll);
+    const QString filters = Utf8(shell::kOpenFilterBmp) + QStringLiteral(";;") +
+                            Utf8(shell::kOpenFilterAll) + QStringLiteral(";;") +
+                            Utf8(shell::kOpenFilterSource);
     const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(), filters);
     if (path.isEmpty()) return std::nullopt;
     return path;

@@ -42,11 +42,26 @@ public:
 
     // Replaces the File Open dialog (tests answer without one).
     void SetOpenFileAsker(OpenFileAsker ask) { m_askOpenFile = std::move(ask); }
+    // Replaces the Import command's file dialog.
+    void SetImportFileAsker(OpenFileAsker ask) { m_askImportFile = std::move(ask); }
+    // Replaces the Import dialog: given the decoded picture, the options after OK.
+    using ImportAsker = std::function<std::optional<ImportOptions>(
+        std::shared_ptr<const PictureSource> source, QWidget* parent)>;
+    void SetImportAsker(ImportAsker ask) { m_askImport = std::move(ask); }
+
+    // Imports the picture file at `path` through the Import dialog. False, after a message,
+    // when it cannot be decoded, or when the user cancelled.
+    bool ImportFile(const QString& path);
+    // Opens a dropped file: a bitmap or source text as File Open does, any other picture through
+    // the Import dialog.
+    bool OpenDroppedFile(const QString& path);
 
     // Commands.
     void OnFileNew();
     void OnFileOpen();
     void OnOpenRecentFile(int index);
+    void OnFileImport();
+    void OnEditPaste();
     void OnAppAbout();
     void OnAppExit();
 
@@ -58,6 +73,11 @@ public:
     static std::optional<QString> AskOpenFileWithDialog(QWidget* parent);
 
 private:
+    // Source text at `path` read back into the document; false after a message.
+    bool OpenSourceFile(const QString& path, const std::string& text);
+    // The decoded picture through the Import dialog into the document, titled `name`.
+    bool ImportSourceInto(std::shared_ptr<const PictureSource> source, const QString& name);
+    void AddRecentFile(const QString& fullPath);
     // The recent-file list from the per-user settings store, and back.
     void LoadStdProfileSettings();
     void SaveStdProfileSettings() const;
@@ -68,6 +88,8 @@ private:
     CommandRouter m_router;
     RecentFileList m_recentFiles;
     OpenFileAsker m_askOpenFile;
+    OpenFileAsker m_askImportFile;
+    ImportAsker m_askImport;
     // Last: the frame and its views go before the document they show.
     std::unique_ptr<CMainFrame> m_frame;
 };

@@ -33,6 +33,10 @@ inline constexpr int kRecentFileCount = 4;
 // The File Open dialog's filters: the document type's own, then every file.
 inline constexpr const char* kOpenFilterBmp = "Pictom file(*.bmp)";
 inline constexpr const char* kOpenFilterAll = "所有文件 (*.*)";
+inline constexpr const char* kOpenFilterSource = "Source text (*.txt *.c *.h *.bas)";
+
+// The per-user settings of the canvas: its zoom (the cell size in screen pixels).
+inline constexpr const char* kZoomSetting = "Canvas/CellSize";
 
 // The File menu's placeholder for the recent-file list while the list is empty.
 inline constexpr const char* kRecentFilesText = "Recent files";
@@ -52,6 +56,7 @@ struct MenuDef {
 inline constexpr MenuItemDef kFileMenu[] = {
     {cmd::kFileNew, "New(&N)\tCtrl+N"},
     {cmd::kFileOpen, "Open(&O)...\tCtrl+O"},
+    {cmd::kFileImport, "Import Picture...(&I)\tCtrl+I"},
     {cmd::kFileSave, "Save(&S)\tCtrl+S"},
     {cmd::kFileExport, "Export(&E)\tCtrl+T"},
     {0, nullptr},
@@ -61,6 +66,13 @@ inline constexpr MenuItemDef kFileMenu[] = {
 };
 
 inline constexpr MenuItemDef kEditMenu[] = {
+    {cmd::kEditUndo, "Undo(&U)\tCtrl+Z"},
+    {cmd::kEditRedo, "Redo(&O)\tCtrl+Y"},
+    {0, nullptr},
+    {cmd::kEditCopy, "Copy(&Y)"},
+    {cmd::kEditPaste, "Paste(&P)\tCtrl+V"},
+    {cmd::kEditInvert, "Invert(&I)"},
+    {0, nullptr},
     {cmd::kEditResize, "Resize(&R)\tCtrl+R"},
     {cmd::kEditCrop, "Crop(&C)\tCtrl+C"},
     {0, nullptr},
@@ -75,11 +87,16 @@ inline constexpr MenuItemDef kViewMenu[] = {
     {cmd::kViewToolbar, "Toolbar(&T)"},
     {cmd::kViewStatusBar, "Statusbar(&S)"},
     {cmd::kWindowSplit, "Splite(&P)"},
+    {0, nullptr},
+    {cmd::kViewZoomIn, "Zoom In\tCtrl++"},
+    {cmd::kViewZoomOut, "Zoom Out\tCtrl+-"},
+    {cmd::kViewActualSize, "Actual Size\tCtrl+0"},
 };
 
 inline constexpr MenuItemDef kToolMenu[] = {
-    {cmd::kToolPen, "Pen"},
-    {cmd::kToolRubber, "Rubber"},
+    {cmd::kToolPen, "Pen"},   {cmd::kToolRubber, "Rubber"},
+    {cmd::kToolLine, "Line"}, {cmd::kToolRectangle, "Rectangle"},
+    {cmd::kToolFill, "Fill"},
 };
 
 inline constexpr MenuItemDef kHelpMenu[] = {
@@ -99,15 +116,32 @@ struct AcceleratorDef {
 };
 
 // The whole accelerator table. The menu texts' shortcut labels are labels only: Ctrl+R, Ctrl+E and
-// Ctrl+T are bound to nothing, and Ctrl+C is the clipboard's Copy, not Crop. The clipboard
-// commands have no handler anywhere, so their keys do nothing.
+// Ctrl+T are bound to nothing, and Ctrl+C is the clipboard's Copy, not Crop. Cut has no handler,
+// so its keys do nothing.
 inline constexpr AcceleratorDef kAccelerators[] = {
-    {"Ctrl+N", cmd::kFileNew},    {"Ctrl+O", cmd::kFileOpen},   {"Ctrl+S", cmd::kFileSave},
-    {"Ctrl+P", cmd::kFilePrint},  {"Ctrl+Z", cmd::kEditUndo},   {"Ctrl+X", cmd::kEditCut},
-    {"Ctrl+C", cmd::kEditCopy},   {"Ctrl+V", cmd::kEditPaste},  {"Alt+Backspace", cmd::kEditUndo},
-    {"Shift+Del", cmd::kEditCut}, {"Ctrl+Ins", cmd::kEditCopy}, {"Shift+Ins", cmd::kEditPaste},
-    {"F6", cmd::kNextPane},       {"Shift+F6", cmd::kPrevPane}, {"Shift+F1", cmd::kContextHelp},
+    {"Ctrl+N", cmd::kFileNew},
+    {"Ctrl+O", cmd::kFileOpen},
+    {"Ctrl+S", cmd::kFileSave},
+    {"Ctrl+P", cmd::kFilePrint},
+    {"Ctrl+Z", cmd::kEditUndo},
+    {"Ctrl+X", cmd::kEditCut},
+    {"Ctrl+C", cmd::kEditCopy},
+    {"Ctrl+V", cmd::kEditPaste},
+    {"Alt+Backspace", cmd::kEditUndo},
+    {"Shift+Del", cmd::kEditCut},
+    {"Ctrl+Ins", cmd::kEditCopy},
+    {"Shift+Ins", cmd::kEditPaste},
+    {"F6", cmd::kNextPane},
+    {"Shift+F6", cmd::kPrevPane},
+    {"Shift+F1", cmd::kContextHelp},
     {"F1", cmd::kHelp},
+    {"Ctrl+I", cmd::kFileImport},
+    {"Ctrl+Y", cmd::kEditRedo},
+    {"Ctrl+Shift+Z", cmd::kEditRedo},
+    {"Ctrl++", cmd::kViewZoomIn},
+    {"Ctrl+=", cmd::kViewZoomIn},
+    {"Ctrl+-", cmd::kViewZoomOut},
+    {"Ctrl+0", cmd::kViewActualSize},
 };
 
 // The toolbar's buttons from left to right; id 0 is a separator. `icon` names the button's
@@ -120,6 +154,7 @@ struct ToolbarButtonDef {
 inline constexpr ToolbarButtonDef kToolbar[] = {
     {cmd::kFileNew, "new"},
     {cmd::kFileOpen, "open"},
+    {cmd::kFileImport, "import"},
     {cmd::kFileSave, "save"},
     {cmd::kFileExport, "export"},
     {0, nullptr},
@@ -132,6 +167,9 @@ inline constexpr ToolbarButtonDef kToolbar[] = {
     {0, nullptr},
     {cmd::kToolPen, "pen"},
     {cmd::kToolRubber, "rubber"},
+    {cmd::kToolLine, "line"},
+    {cmd::kToolRectangle, "rectangle"},
+    {cmd::kToolFill, "fill"},
     {0, nullptr},
     {cmd::kAppAbout, "about"},
 };
@@ -162,6 +200,18 @@ inline constexpr PromptDef kPrompts[] = {
     {cmd::kFileSave, "Save active document\nSave"},
     {cmd::kAppAbout, "Display program information, version number and copyright\nAbout"},
     {cmd::kAppExit, "Exit application and prompt to save document\nExit"},
+    {cmd::kFileImport, "Import a picture of any format and fit it to the screen\nImport picture"},
+    {cmd::kEditUndo, "Undo the last change\nUndo"},
+    {cmd::kEditRedo, "Redo the change undone last\nRedo"},
+    {cmd::kEditCopy, "Copy the picture to the clipboard as an image and as C text\nCopy"},
+    {cmd::kEditPaste, "Import the clipboard's picture\nPaste"},
+    {cmd::kEditInvert, "Turn every pixel the other way round\nInvert"},
+    {cmd::kToolLine, "draw a straight line (right button: white)\nline"},
+    {cmd::kToolRectangle, "draw a rectangle outline (right button: white)\nrectangle"},
+    {cmd::kToolFill, "fill an area of one colour (right button: white)\nfill"},
+    {cmd::kViewZoomIn, "Show the canvas larger\nZoom in"},
+    {cmd::kViewZoomOut, "Show the canvas smaller\nZoom out"},
+    {cmd::kViewActualSize, "Show the canvas at its normal size\nActual size"},
 };
 
 // The prompt string of `id`, or null when it has none.

@@ -1,5 +1,7 @@
 #include "PictomaView.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include <QMouseEvent>
@@ -8,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QWheelEvent>
 
 #include "MessageBoxQt.h"
 #include "ToolCursors.h"
@@ -72,7 +75,9 @@ void CPictomaView::TakeDocument() {
     m_nWidth = doc ? m_pPixels->width : 0;
     m_nHeight = doc ? m_pPixels->height : 0;
     // A mouse grab stays until the button comes up, but it no longer draws.
+    if (m_bDrawing && doc) doc->EndStroke();
     m_bDrawing = false;
+    UpdateExtent();
 }
 
 void CPictomaView::OnInitialUpdate() {
@@ -86,7 +91,45 @@ void CPictomaView::OnUpdate(ViewBase*, long) {
 }
 
 void CPictomaView::InvalidateRect(const Rect& rect, bool) {
-    update(ToQRect(rect));
+    // The document names a pixel's square at the normal size; at another zoom the same pixel's
+    // cell is repainted.
+    if (m_nCellSize == geometry::CELL_SIZE) {
+        update(ToQRect(rect));
+        return;
+    }
+    const int x = geometry::CanvasPixelAt(rect.left), y = geometry::CanvasPixelAt(rect.top);
+    update(ToQRect(geometry::CanvasScale{m_nCellSize}.Cell(x, y)));
+}
+
+void CPictomaView::SetCellSize(int cell) {
+    if (std::find(std::begin(geometry::kCanvasCellSizes), std::end(geometry::kCanvasCellSizes),
+                  cell) == std::end(geometry::kCanvasCellSizes))
+        cell = geometry::CELL_SIZE;
+    if (cell == m_nCellSize) return;
+    m_nCellSize = cell;
+    UpdateExtent();
+    update();
+    if (m_zoomChanged) m_zoomChanged(cell);
+}
+
+void CPictomaView::ZoomIn() {
+    for (int cell : geometry::kCanvasCellSizes)
+        if (cell > m_nCellSize) return SetCellSize(cell);
+}
+
+void CPictomaView::ZoomOut() {
+    int smaller = geometry::kCanvasCellSizes[0];
+    for (int cell : geometry::kCanvasCellSizes)
+        if (cell < m_nCellSize) smaller = cell;
+    SetCellSize(smaller);
+}
+
+void CPictomaView::UpdateExtent() {
+    const geometry::CanvasScale scale{m_nCellSize};
+    if (Fits() && m_pPixels)
+        setMinimumSize(scale.Extent(m_nWidth), scale.Extent(m_nHeight));
+    else
+        setMinimumSize(0, 0);
 }
 
 void CPictomaView::SetFocus() {
@@ -94,63 +137,136 @@ void CPictomaView::SetFocus() {
 }
 
 void CPictomaView::OnDraw(QPainter& dc) const {
+    DrawOn(dc, geometry::CELL_SIZE);
+}
+
+void CPictomaView::DrawOn(QPainter& dc, int cell) const {
     if (!m_pPixels || !GetDocument() || !Fits()) return;
-    const int c = m_nCellSize;
+    const geometry::CanvasScale scale{cell};
+    const int c = cell;
     const int w = m_nWidth, h = m_nHeight;
 
     // The white background with its red frame.
-    DrawRectangle(dc, geometry::CanvasFrame(w, h), QPen(Qt::red, 0, Qt::SolidLine));
+    DrawRectangle(dc, scale.Frame(w, h), QPen(Qt::red, 0, Qt::SolidLine));
 
     // The grid: lines end one unit short of their end point, as line drawing does.
     for (int i = 0; i <= h; ++i)
-        dc.fillRect(geometry::GRID_ORIGIN, geometry::GridLine(i), c * w, 1, Qt::black);
+        dc.fillRect(scale.GridOrigin(), scale.GridLine(i), c * w, 1, Qt::black);
     for (int i = 0; i <= w; ++i)
-        dc.fillRect(geometry::GridLine(i), geometry::GRID_ORIGIN, 1, c * h, Qt::black);
+        dc.fillRect(scale.GridLine(i), scale.GridOrigin(), 1, c * h, Qt::black);
 
     // The black pixels; white ones show the frame's fill.
     const Picture& picture = *m_pPixels;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            if (picture.Black(x, y)) dc.fillRect(ToQRect(geometry::PixelSquare(x, y)), Qt::black);
+            if (picture.Black(x, y)) dc.fillRect(ToQRect(scale.Square(x, y)), Qt::black);
         }
     }
+
+    // The line or rectangle being dragged, in grey (or light grey where it would draw white).
+    const CPictomaDoc* doc = Doc();
+    if (!m_bDrawing || !doc ||
+        (doc->Tool() != DrawTool::Line && doc->Tool() != DrawTool::Rectangle))
+        return;
+    const PixelPoint end{m_nCurX, m_nCurY};
+    const std::vector<PixelPoint> band = doc->Tool() == DrawTool::Line
+                                             ? LinePixels(m_dragStart, end)
+                                             : RectanglePixels(m_dragStart, end);
+    const QColor colour = m_bDrawBlack ? QColor(96, 96, 96) : QColor(200, 200, 200);
+    for (const PixelPoint p : band)
+        if (p.x >= 0 && p.y >= 0 && p.x < w && p.y < h)
+            dc.fillRect(ToQRect(scale.Square(p.x, p.y)), colour);
 }
 
 void CPictomaView::MapPoint(QPoint point) {
     // The canvas never scrolls, so window and view coordinates agree.
-    m_nCurX = geometry::CanvasPixelAt(point.x());
-    m_nCurY = geometry::CanvasPixelAt(point.y());
+    const geometry::CanvasScale scale{m_nCellSize};
+    m_nCurX = scale.PixelAt(point.x());
+    m_nCurY = scale.PixelAt(point.y());
 }
 
-void CPictomaView::ApplyTool() {
+void CPictomaView::ButtonDown(QPoint point, bool black) {
     CPictomaDoc* doc = Doc();
+    MapPoint(point);
+    OnSetCursor();
     if (!doc || !m_pPixels || !Fits()) return;
-    doc->SetPixel(m_nCurX, m_nCurY, doc->m_bPen);
+    const PixelPoint at{m_nCurX, m_nCurY};
+    switch (doc->Tool()) {
+        case DrawTool::Pen:
+        case DrawTool::Rubber:
+            // The pen draws black and the rubber white, with the left button only.
+            if (!black) return;
+            m_bDrawing = true;
+            doc->BeginStroke(doc->m_bPen);
+            doc->StrokeTo(at.x, at.y);
+            break;
+        case DrawTool::Line:
+        case DrawTool::Rectangle:
+            m_bDrawing = true;
+            m_bDrawBlack = black;
+            m_dragStart = at;
+            update();
+            break;
+        case DrawTool::Fill:
+            doc->FillAt(at, black);
+            break;
+    }
+}
+
+void CPictomaView::ButtonUp() {
+    CPictomaDoc* doc = Doc();
+    if (!m_bDrawing || !doc) {
+        m_bDrawing = false;
+        return;
+    }
+    m_bDrawing = false;
+    const PixelPoint end{m_nCurX, m_nCurY};
+    if (doc->Tool() == DrawTool::Line)
+        doc->DrawLine(m_dragStart, end, m_bDrawBlack);
+    else if (doc->Tool() == DrawTool::Rectangle)
+        doc->DrawRectangle(m_dragStart, end, m_bDrawBlack);
+    else
+        doc->EndStroke();
+    // The dragged line or rectangle's preview goes; a stroke repainted its pixels as it went.
+    if (doc->Tool() == DrawTool::Line || doc->Tool() == DrawTool::Rectangle) update();
 }
 
 void CPictomaView::OnLButtonDown(QPoint point) {
-    m_bDrawing = true;
-    MapPoint(point);
-    ApplyTool();
-    OnSetCursor();
+    ButtonDown(point, true);
+}
+
+void CPictomaView::OnRButtonDown(QPoint point) {
+    ButtonDown(point, false);
 }
 
 void CPictomaView::OnMouseMove(QPoint point) {
     MapPoint(point);
-    if (m_bDrawing) ApplyTool();
+    if (CPictomaDoc* doc = Doc(); m_bDrawing && doc) {
+        // A stroke goes on from the last point; a line or rectangle shows where it would go.
+        if (doc->Tool() == DrawTool::Pen || doc->Tool() == DrawTool::Rubber)
+            doc->StrokeTo(m_nCurX, m_nCurY);
+        else
+            update();
+    }
     OnSetCursor();
 }
 
 void CPictomaView::OnLButtonUp() {
-    m_bDrawing = false;
+    ButtonUp();
+}
+
+void CPictomaView::OnRButtonUp() {
+    ButtonUp();
 }
 
 void CPictomaView::OnSetCursor() {
     const CPictomaDoc* doc = Doc();
-    if (doc && OverPicture())
+    if (!doc || !OverPicture())
+        unsetCursor();
+    else if (doc->Tool() == DrawTool::Pen || doc->Tool() == DrawTool::Rubber)
         setCursor(doc->m_bPen ? m_penCursor : m_rubberCursor);
     else
-        unsetCursor();
+        setCursor(Qt::CrossCursor);
 }
 
 void CPictomaView::OnUpdateIndicator(CommandUi& ui) {
@@ -162,13 +278,24 @@ void CPictomaView::OnUpdateIndicator(CommandUi& ui) {
 void CPictomaView::paintEvent(QPaintEvent* event) {
     QPainter dc(this);
     dc.fillRect(event->rect(), Qt::white);
-    OnDraw(dc);
+    DrawOn(dc, m_nCellSize);
 }
 
 void CPictomaView::mousePressEvent(QMouseEvent* event) {
     // Qt keeps the mouse grabbed by the pressed widget until the last button comes up, so the
     // release reaches the canvas even outside it.
     if (event->button() == Qt::LeftButton) OnLButtonDown(event->position().toPoint());
+    if (event->button() == Qt::RightButton) OnRButtonDown(event->position().toPoint());
+}
+
+void CPictomaView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();  // the scroll area scrolls
+        return;
+    }
+    if (event->angleDelta().y() > 0) ZoomIn();
+    if (event->angleDelta().y() < 0) ZoomOut();
+    event->accept();
 }
 
 void CPictomaView::mouseMoveEvent(QMouseEvent* event) {
@@ -177,6 +304,7 @@ void CPictomaView::mouseMoveEvent(QMouseEvent* event) {
 
 void CPictomaView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) OnLButtonUp();
+    if (event->button() == Qt::RightButton) OnRButtonUp();
 }
 
 void CPictomaView::SetPrintDialogs(PrintDialogRunner dialog, PrintPreviewRunner preview) {

@@ -1,7 +1,8 @@
 #pragma once
-// The editing canvas: the document's picture magnified to cells of 5 x 5 units on a black grid
-// inside a red frame, edited pixel by pixel with the pen or the rubber. It shows only pictures that
-// fit the terminal's screen, writes the pixel under the mouse into the status pane, and prints.
+// The editing canvas: the document's picture magnified to cells of 5 x 5 units (or larger, zoomed)
+// on a black grid inside a red frame, edited with the pen, the rubber, lines, rectangles and
+// fills. It shows only pictures that fit the terminal's screen, writes the pixel under the mouse
+// into the status pane, and prints (always at the normal size).
 
 #include <functional>
 
@@ -44,6 +45,18 @@ public:
     void OnLButtonDown(QPoint point);
     void OnMouseMove(QPoint point);
     void OnLButtonUp();
+    // The right button draws lines, rectangles and fills in white.
+    void OnRButtonDown(QPoint point);
+    void OnRButtonUp();
+
+    // The zoom: the cell size in units, one of geometry::kCanvasCellSizes. The canvas asks for
+    // the room its picture needs, so a scroll area around it scrolls.
+    int CellSize() const { return m_nCellSize; }
+    void SetCellSize(int cell);
+    void ZoomIn();
+    void ZoomOut();
+    // Called with the new cell size after every zoom change (the frame stores it).
+    void SetZoomListener(std::function<void(int)> listener) { m_zoomChanged = std::move(listener); }
 
     // Status pane 59142: "X=%d , y=%d" over the picture, "Disable operation" elsewhere.
     void OnUpdateIndicator(CommandUi& ui);
@@ -67,6 +80,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     CPictomaDoc* Doc() const;
@@ -74,16 +88,22 @@ private:
     bool OverPicture() const;
     void TakeDocument();
     void MapPoint(QPoint point);
-    void ApplyTool();
+    void ButtonDown(QPoint point, bool black);
+    void ButtonUp();
     void OnSetCursor();
+    void UpdateExtent();
+    void DrawOn(QPainter& dc, int cell) const;
 
     bool m_bDrawing = false;
+    bool m_bDrawBlack = true;  // the colour of the line, rectangle or stroke being drawn
+    PixelPoint m_dragStart;    // where a line or rectangle began
     const Picture* m_pPixels = nullptr;
     int m_nCurX = 0;
     int m_nCurY = 0;
     int m_nWidth = SCREEN_WIDTH;
     int m_nHeight = SCREEN_HEIGHT;
-    const int m_nCellSize;
+    int m_nCellSize;
+    std::function<void(int)> m_zoomChanged;
 
     QCursor m_penCursor;
     QCursor m_rubberCursor;

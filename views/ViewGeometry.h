@@ -59,6 +59,39 @@ constexpr int CanvasPixelAt(int viewCoordinate) {
     return (viewCoordinate - GRID_ORIGIN) / CELL_SIZE;
 }
 
+// The canvas at any zoom: cells of `cell` units (5 is the size above, pixel for pixel the same).
+// Everything scales with the cell: the grid starts one cell in, the frame lies two units outside
+// the grid, and a pixel's square fills its cell but for one unit on every side.
+struct CanvasScale {
+    int cell = CELL_SIZE;
+
+    constexpr int GridOrigin() const { return cell; }
+    constexpr int GridLine(int i) const { return cell + cell * i; }
+    constexpr Rect Frame(int width, int height) const {
+        return {cell - 2, cell - 2, cell * width + cell + 3, cell * height + cell + 3};
+    }
+    constexpr Rect Square(int x, int y) const {
+        return {cell * (x + 1) + 1, cell * (y + 1) + 1, cell * (x + 2) - 1, cell * (y + 2) - 1};
+    }
+    // The whole cell of pixel (x, y), grid lines excluded.
+    constexpr Rect Cell(int x, int y) const {
+        return {cell * (x + 1) + 1, cell * (y + 1) + 1, cell * (x + 2), cell * (y + 2)};
+    }
+    // The pixel column (or row) under view x (or y), truncated toward zero as at the normal size.
+    constexpr int PixelAt(int viewCoordinate) const { return (viewCoordinate - cell) / cell; }
+    // The units the canvas needs to show a width x height picture whole.
+    constexpr int Extent(int pixels) const { return cell * pixels + cell + 4; }
+};
+
+// The zoom levels of the canvas, smallest first; the first is the normal size.
+inline constexpr int kCanvasCellSizes[] = {5, 8, 12, 16, 24};
+
+static_assert(CanvasScale{}.Frame(128, 64) == CanvasFrame(128, 64));
+static_assert(CanvasScale{}.Square(3, 2) == PixelSquare(3, 2));
+static_assert(CanvasScale{}.GridLine(7) == GridLine(7));
+static_assert(CanvasScale{}.PixelAt(7) == CanvasPixelAt(7) && CanvasScale{}.PixelAt(0) == -1);
+static_assert(CanvasScale{12}.PixelAt(12) == 0 && CanvasScale{12}.PixelAt(24) == 1);
+
 // The preview: picture pixel (x, y) is drawn at view (x + 6, y + 6).
 constexpr int PREVIEW_OFFSET = 6;
 

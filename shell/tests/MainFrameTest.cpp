@@ -66,6 +66,7 @@ TEST_F(MainFrameTest, MenuBarHasTheTextsAndIds) {
         {"File(&F)",
          {{57600, "New(&N)\tCtrl+N"},
           {57601, "Open(&O)...\tCtrl+O"},
+          {32797, "Import Picture...(&I)\tCtrl+I"},
           {57603, "Save(&S)\tCtrl+S"},
           {32781, "Export(&E)\tCtrl+T"},
           {0, ""},
@@ -73,7 +74,14 @@ TEST_F(MainFrameTest, MenuBarHasTheTextsAndIds) {
           {0, ""},
           {57665, "Exit(&X)"}}},
         {"Edit(&E)",
-         {{32772, "Resize(&R)\tCtrl+R"},
+         {{57643, "Undo(&U)\tCtrl+Z"},
+          {57644, "Redo(&O)\tCtrl+Y"},
+          {0, ""},
+          {57634, "Copy(&Y)"},
+          {57637, "Paste(&P)\tCtrl+V"},
+          {32790, "Invert(&I)"},
+          {0, ""},
+          {32772, "Resize(&R)\tCtrl+R"},
           {32773, "Crop(&C)\tCtrl+C"},
           {0, ""},
           {32775, "Reset(&E)\tCtrl+E"},
@@ -81,8 +89,20 @@ TEST_F(MainFrameTest, MenuBarHasTheTextsAndIds) {
           {32784, "Increase Threshold"},
           {32785, "Decrease Threshold"},
           {32786, "Set Threshold"}}},
-        {"View(&V)", {{59392, "Toolbar(&T)"}, {59393, "Statusbar(&S)"}, {57653, "Splite(&P)"}}},
-        {"Tool(&T)", {{32776, "Pen"}, {32778, "Rubber"}}},
+        {"View(&V)",
+         {{59392, "Toolbar(&T)"},
+          {59393, "Statusbar(&S)"},
+          {57653, "Splite(&P)"},
+          {0, ""},
+          {32794, "Zoom In\tCtrl++"},
+          {32795, "Zoom Out\tCtrl+-"},
+          {32796, "Actual Size\tCtrl+0"}}},
+        {"Tool(&T)",
+         {{32776, "Pen"},
+          {32778, "Rubber"},
+          {32791, "Line"},
+          {32792, "Rectangle"},
+          {32793, "Fill"}}},
         {"Help(&H)", {{57664, "About (&A)..."}, {57667, "Topics"}}},
     };
     const QList<QAction*> menus = frame.menuBar()->actions();
@@ -109,12 +129,14 @@ TEST_F(MainFrameTest, AcceleratorsAreExactlyTheTable) {
         for (const QKeySequence& key : a->shortcuts())
             bound.emplace_back(key.toString(QKeySequence::PortableText), a->data().toInt());
     std::vector<std::pair<QString, int>> expected = {
-        {"Ctrl+N", 57600},    {"Ctrl+O", 57601},   {"Ctrl+S", 57603},
-        {"Ctrl+P", 57607},    {"Ctrl+Z", 57643},   {"Ctrl+X", 57635},
-        {"Ctrl+C", 57634},    {"Ctrl+V", 57637},   {"Alt+Backspace", 57643},
-        {"Shift+Del", 57635}, {"Ctrl+Ins", 57634}, {"Shift+Ins", 57637},
-        {"F6", 57680},        {"Shift+F6", 57681}, {"Shift+F1", 57669},
-        {"F1", 57670},
+        {"Ctrl+N", 57600},       {"Ctrl+O", 57601},   {"Ctrl+S", 57603},
+        {"Ctrl+P", 57607},       {"Ctrl+Z", 57643},   {"Ctrl+X", 57635},
+        {"Ctrl+C", 57634},       {"Ctrl+V", 57637},   {"Alt+Backspace", 57643},
+        {"Shift+Del", 57635},    {"Ctrl+Ins", 57634}, {"Shift+Ins", 57637},
+        {"F6", 57680},           {"Shift+F6", 57681}, {"Shift+F1", 57669},
+        {"F1", 57670},           {"Ctrl+I", 32797},   {"Ctrl+Y", 57644},
+        {"Ctrl+Shift+Z", 57644}, {"Ctrl++", 32794},   {"Ctrl+=", 32794},
+        {"Ctrl+-", 32795},       {"Ctrl+0", 32796},
     };
     std::sort(bound.begin(), bound.end());
     std::sort(expected.begin(), expected.end());
@@ -200,8 +222,9 @@ TEST_F(MainFrameTest, CommandsFollowTheActivePane) {
 
 TEST_F(MainFrameTest, ToolbarButtonsInOrderWithIconsAndTips) {
     CMainFrame& frame = Start();
-    const std::vector<int> expected = {57600, 57601, 57603, 32781, 0,     32786, 32784, 32785,
-                                       32773, 32772, 32775, 0,     32776, 32778, 0,     57664};
+    const std::vector<int> expected = {57600, 57601, 32797, 57603, 32781, 0,    32786,
+                                       32784, 32785, 32773, 32772, 32775, 0,    32776,
+                                       32778, 32791, 32792, 32793, 0,     57664};
     std::vector<int> ids;
     for (QAction* a : frame.ToolBar()->actions()) {
         ids.push_back(a->isSeparator() ? 0 : a->data().toInt());

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 
 #include "BmpSizeDlg.h"
@@ -72,7 +76,8 @@ TEST_F(PictomaAppTest, FileOpenOffersBitmapsThenAllFiles) {
         dlg.reject();
     });
     EXPECT_EQ(CPictomaApp::AskOpenFileWithDialog(&app.Frame()), std::nullopt);
-    EXPECT_EQ(filters, (QStringList{"Pictom file(*.bmp)", "所有文件 (*.*)"}));
+    EXPECT_EQ(filters, (QStringList{"Pictom file(*.bmp)", "所有文件 (*.*)",
+                                    "Source text (*.txt *.c *.h *.bas)"}));
 
     app.SetOpenFileAsker([&](QWidget*) { return std::optional<QString>(path); });
     app.Frame().Action(57601)->trigger();
@@ -204,6 +209,103 @@ TEST_F(PictomaAppTest, ExitClosesWithoutAsking) {
     app.Frame().Action(57665)->trigger();
     EXPECT_FALSE(app.Frame().isVisible());
     EXPECT_TRUE(catcher.Caught().isEmpty());
+}
+
+// Answers the next message box with `button`; its text lands in `text`.
+void AnswerNextBox(QMessageBox::StandardButton button, QString* text) {
+    OnNextModal<QMessageBox>([button, text](QMessageBox& box) {
+        if (text) *text = box.text();
+        box.button(button)->click();
+    });
+}
+
+// Every way of dropping the picture asks first when it has unsaved changes: Cancel keeps it,
+// Discard goes on.
+TEST_F(PictomaAppTest, UnsavedChangesAreAskedAboutAtEveryEntryPoint) {
+    const QString other = WriteBmp(QStringLiteral("other.bmp"), 24, 8);
+    QImage png(12, 6, QImage::Format_RGB32);
+    png.fill(Qt::black);
+    const QString pngPath = m_filesDir.filePath(QStringLiteral("pic.png"));
+    ASSERT_TRUE(png.save(pngPath));
+
+    CPictomaApp app;
+    ASSERT_TRUE(app.InitInstance({QStringLiteral("pictoma")}));
+    app.SetOpenFileAsker([&](QWidget*) { return std::optional<QString>(other); });
+    app.SetImportFileAsker([&](QWidget*) { return std::optional<QString>(pngPath); });
+    app.SetImportAsker([](std::shared_ptr<const PictureSource>, QWidget*) {
+        return std::optional<ImportOptions>(ImportOptions{});
+    });
+    QGuiApplication::clipboard()->setImage(png);
+
+    struct Entry {
+        const char* what;
+        std::function<void()> run;
+        int widthAfter;  // the picture's width once the action went on
+    };
+    const std::vector<Entry> entries = {
+        {"open", [&] { app.Frame().Action(57601)->trigger(); }, 24},
+        {"import", [&] { app.Frame().Action(32797)->trigger(); }, 12},
+        {"paste", [&] { app.Frame().Action(57637)->trigger(); }, 12},
+        {"drop", [&] { app.OpenDroppedFile(pngPath); }, 12},
+        {"recent file", [&] { app.OnOpenRecentFile(0); }, -1},
+        {"exit", [&] { app.Frame().Action(57665)->trigger(); }, -1},
+    };
+    for (const Entry& e : entries) {
+        SCOPED_TRACE(e.what);
+        app.Document().OnEditInvert();  // an unsaved change
+        const Picture before = app.Document().GetPicture();
+        QString asked;
+        AnswerNextBox(QMessageBox::Cancel, &asked);
+        e.run();
+        EXPECT_EQ(asked, QString::fromUtf8(kMsgSaveChanges));
+        EXPECT_EQ(app.Document().GetPicture(), before);
+        EXPECT_TRUE(app.Frame().isVisible());
+        if (e.widthAfter < 0) continue;
+        AnswerNextBox(QMessageBox::Discard, nullptr);
+        e.run();
+        EXPECT_EQ(app.Document().GetPicture().width, e.widthAfter);
+        EXPECT_FALSE(app.Document().HasUnsavedChanges());
+    }
+    // Discard at Exit closes the window.
+    app.Document().OnEditInvert();
+    AnswerNextBox(QMessageBox::Discard, nullptr);
+    app.Frame().Action(57665)->trigger();
+    EXPECT_FALSE(app.Frame().isVisible());
+}
+
+TEST_F(PictomaAppTest, SourceTextOpensAsAPictureAndOtherPicturesAreImported) {
+    const QString text = m_filesDir.filePath(QStringLiteral("icon.c"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "/* the logo */\nconst unsigned char logo[] = {\n0x01,0x00,\n0xFF,0x03};\n"
+        "show_image(3,4,10,2,logo);\n");
+    file.close();
+    CPictomaApp app;
+    ASSERT_TRUE(app.InitInstance({QStringLiteral("pictoma"), text}));
+    EXPECT_EQ(app.Frame().windowTitle(), "icon.c - Pictoma");
+    EXPECT_EQ(app.Document().GetPicture(), Picture(10, 2, {0x80, 0x00, 0xFF, 0xC0}));
+    EXPECT_EQ(app.Document().Origin(), PictureOrigin::SourceText);
+    app.Frame().UpdateCommandUi();
+    EXPECT_FALSE(app.Frame().Action(32784)->isEnabled());  // nothing to re-convert
+
+    // A dropped bitmap opens as File Open does; another picture goes through the Import dialog.
+    int imports = 0;
+    app.SetImportAsker([&](std::shared_ptr<const PictureSource>, QWidget*) {
+        ++imports;
+        return std::optional<ImportOptions>(ImportOptions{});
+    });
+    EXPECT_TRUE(app.OpenDroppedFile(WriteBmp(QStringLiteral("plain.bmp"), 16, 4)));
+    EXPECT_EQ(app.Document().Origin(), PictureOrigin::Bitmap);
+    QImage rle(8, 2, QImage::Format_Indexed8);
+    rle.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    rle.fill(1);
+    const QString png = m_filesDir.filePath(QStringLiteral("p.png"));
+    ASSERT_TRUE(rle.save(png));
+    EXPECT_TRUE(app.OpenDroppedFile(png));
+    EXPECT_EQ(imports, 1);
+    EXPECT_EQ(app.Document().Origin(), PictureOrigin::Imported);
+    EXPECT_EQ(app.Frame().windowTitle(), "p.png - Pictoma");
 }
 
 }  // namespace

@@ -148,15 +148,18 @@ TEST(PictomaView, StrokesPaintOnlyWhileTheButtonIsHeld) {
     EXPECT_FALSE(test::DocBlack(c.doc, 1, 0));
 
     test::Press(&c.view, {7, 7});
-    test::Drag(&c.view, {17, 7});   // pixel (2, 0); (1, 0) is skipped over
+    test::Drag(&c.view, {17, 7});   // pixel (2, 0), and (1, 0) on the way
     test::Drag(&c.view, {57, 12});  // outside the pane, still on the picture: pixel (10, 1)
     test::Release(&c.view, {-30, -30});
     test::Hover(&c.view, {27, 7});  // after the release
-    EXPECT_TRUE(test::DocBlack(c.doc, 0, 0));
-    EXPECT_FALSE(test::DocBlack(c.doc, 1, 0));
-    EXPECT_TRUE(test::DocBlack(c.doc, 2, 0));
-    EXPECT_TRUE(test::DocBlack(c.doc, 10, 1));
-    EXPECT_FALSE(test::DocBlack(c.doc, 4, 0));
+    // The stroke is continuous: every pixel on the straight lines between the mouse positions.
+    for (int x = 0; x <= 5; ++x)
+        EXPECT_TRUE(test::DocBlack(c.doc, x, 0)) << x;
+    for (int x = 7; x <= 10; ++x)
+        EXPECT_TRUE(test::DocBlack(c.doc, x, 1)) << x;
+    EXPECT_FALSE(test::DocBlack(c.doc, 3, 1));
+    EXPECT_FALSE(test::DocBlack(c.doc, 11, 1));
+    EXPECT_FALSE(test::DocBlack(c.doc, 5, 2));
 
     // A document update ends the stroke although the button is still down.
     test::Press(&c.view, {32, 7});
