@@ -229,8 +229,13 @@ void CBmpImage::Convert() {
     const std::uint64_t first = m_dwOffBits;
     const std::uint64_t last = first + stride * std::uint64_t(height);
     m_file.WillRead(first, last, !m_bTopDown);
-    std::vector<std::uint8_t> picture;
-    picture.reserve(mono::ByteCount(width, height));
+    // The previous picture's memory is reused (a threshold step converts the same size again);
+    // memory much larger than needed is given back.
+    const std::size_t size = mono::ByteCount(width, height);
+    std::vector<std::uint8_t>& picture = m_bits;
+    if (picture.capacity() > 2 * size) picture = std::vector<std::uint8_t>();
+    picture.clear();
+    picture.reserve(size);
     PrepareForWriting(picture.data(), picture.capacity());
     std::vector<std::uint8_t> row(static_cast<std::size_t>(bpr));
     for (int y = 0; y < height; ++y) {
@@ -281,7 +286,6 @@ void CBmpImage::Convert() {
         picture.insert(picture.end(), dst, dst + bpr);
     }
     m_file.Close();
-    m_bits = std::move(picture);
 }
 
 }  // namespace pictoma
