@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The last bytes choose the threshold and the selection, so the boundaries get exercised.
     const auto tail = [&](std::size_t k) { return size > k ? int(data[size - 1 - k]) : 0; };
     image.SetThreshold(tail(0));
-    const bool ok = image.Load();
+    const bool ok = image.Load().ok();
     ::close(fd);
     if (!ok) return 0;
 
