@@ -9,6 +9,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -40,7 +41,7 @@ std::string BmpFile::Open(const std::string& path) {
 #endif
     // Our own buffer is the only one: fread then goes straight from the kernel into it.
     std::setvbuf(m_fp, nullptr, _IONBF, 0);
-    m_buf.resize(kBufferSize);
+    m_buf.reset(new std::uint8_t[kBufferSize]);
     return {};
 }
 
@@ -56,44 +57,44 @@ void BmpFile::Close() {
     m_fp = nullptr;
     m_mem = nullptr;
     m_memSize = 0;
-    m_bufStart = m_pos = m_end = 0;
-    m_eof = false;
+    m_buf.reset();
+    m_pos = m_bufStart = m_end = 0;
 }
 
-bool BmpFile::Fill(std::size_t n) {
-    // Keep the unread bytes, move them to the front and read until n are there or the file ends.
-    if (m_pos > 0) {
-        std::memmove(m_buf.data(), m_buf.data() + m_pos, m_end - m_pos);
-        m_bufStart += m_pos;
-        m_end -= m_pos;
-        m_pos = 0;
-    }
-    while (m_end < n && !m_eof) {
-        std::size_t r = std::fread(m_buf.data() + m_end, 1, m_buf.size() - m_end, m_fp);
-        if (r == 0) m_eof = true;  // end of file, or a read error: both end the reading
-        m_end += r;
-    }
-    return m_end >= n;
-}
-
-const std::uint8_t* BmpFile::Fetch(std::size_t n, std::size_t* got) {
+const std::uint8_t* BmpFile::At(std::uint64_t offset, std::size_t n, std::size_t* got) {
     n = std::min(n, kBufferSize);
     if (m_mem) {
-        std::uint64_t pos = m_bufStart;
-        std::size_t avail = pos >= m_memSize ? 0 : std::size_t(m_memSize - pos);
+        const std::size_t avail = offset >= m_memSize ? 0 : std::size_t(m_memSize - offset);
         *got = std::min(n, avail);
-        m_bufStart += *got;
-        return m_mem + std::min<std::uint64_t>(pos, m_memSize);
+        m_pos = offset + *got;
+        return m_mem + std::min<std::uint64_t>(offset, m_memSize);
     }
-    if (!m_fp) {
-        *got = 0;
-        return m_buf.data();
+    static const std::uint8_t kNothing = 0;
+    *got = 0;
+    m_pos = offset;
+    if (!m_fp) return &kNothing;
+    if (offset < m_bufStart || offset - m_bufStart + n > m_end) {
+        const bool backwards = offset < m_bufStart;
+        const std::uint64_t start = !backwards                 ? offset
+                                    : offset + n > kBufferSize ? offset + n - kBufferSize
+                                                               : 0;
+        m_bufStart = start;
+        m_end = 0;
+        // A position beyond what fseek can express is beyond any real file: nothing is there.
+        if (start > std::uint64_t(std::numeric_limits<long>::max()) ||
+            std::fseek(m_fp, long(start), SEEK_SET) != 0)
+            return &kNothing;
+        while (m_end < kBufferSize) {
+            const std::size_t r = std::fread(m_buf.get() + m_end, 1, kBufferSize - m_end, m_fp);
+            if (r == 0) break;  // end of file, or a read error: both end the reading
+            m_end += r;
+        }
     }
-    if (m_end - m_pos < n) Fill(n);
-    *got = std::min(n, m_end - m_pos);
-    const std::uint8_t* p = m_buf.data() + m_pos;
-    m_pos += *got;
-    return p;
+    const std::size_t at = std::size_t(offset - m_bufStart);
+    if (at >= m_end) return &kNothing;
+    *got = std::min(n, m_end - at);
+    m_pos = offset + *got;
+    return m_buf.get() + at;
 }
 
 std::size_t BmpFile::Read(void* dst, std::size_t n) {
@@ -109,25 +110,27 @@ std::size_t BmpFile::Read(void* dst, std::size_t n) {
     return total;
 }
 
-void BmpFile::Seek(std::uint64_t offset) {
-    if (m_mem) {
-        m_bufStart = offset;
-        return;
-    }
-    if (!m_fp) return;
-    if (offset >= m_bufStart && offset <= m_bufStart + m_end) {
-        m_pos = std::size_t(offset - m_bufStart);
-        return;
-    }
-    m_bufStart = offset;
-    m_pos = m_end = 0;
-    m_eof = false;
-    // A position beyond what fseeko can express is beyond any real file: reading there ends at
-    // once.
-    if (offset > std::uint64_t(std::numeric_limits<long>::max()) ||
-        std::fseek(m_fp, long(offset), SEEK_SET) != 0) {
-        m_eof = true;
-    }
+void BmpFile::WillRead(std::uint64_t from, std::uint64_t to, bool backwards) {
+#if defined(POSIX_FADV_WILLNEED) && !defined(_WIN32)
+    if (!m_fp || to <= from || to > std::uint64_t(std::numeric_limits<off_t>::max())) return;
+    ::posix_fadvise(::fileno(m_fp), off_t(from), off_t(to - from),
+                    backwards ? POSIX_FADV_WILLNEED : POSIX_FADV_SEQUENTIAL);
+#else
+    (void)from, (void)to, (void)backwards;
+#endif
+}
+
+void PrepareForWriting(std::uint8_t* data, std::size_t size) {
+#if defined(__linux__)
+    // MADV_POPULATE_WRITE (Linux 5.14): the whole pages inside the range, faulted in at once.
+    constexpr int kPopulateWrite = 23;
+    const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t a = (std::uintptr_t(data) + page - 1) / page * page;
+    const std::uintptr_t b = (std::uintptr_t(data) + size) / page * page;
+    if (b > a) ::madvise(reinterpret_cast<void*>(a), b - a, kPopulateWrite);
+#else
+    (void)data, (void)size;
+#endif
 }
 
 }  // namespace pictoma

@@ -1,5 +1,7 @@
 #include "BmpImage.h"
 
+#include "RowKernels.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -48,11 +50,6 @@ int PixelsIn(int bits, std::size_t got, int width) {
             break;
     }
     return n < width ? int(n) : width;
-}
-
-const BrightnessTables& Tables() {
-    static const BrightnessTables tables;
-    return tables;
 }
 
 }  // namespace
@@ -194,9 +191,11 @@ void CBmpImage::Convert() {
     const int height = m_nHeight;
     const int bits = m_wBitCount;
     const int bpr = mono::BytesPerRow(width);
+    const rows::RowKernels& kernels = rows::KernelsFor(ActiveConvertPath());
+    const ThresholdRule rule(m_nThreshold);
 
     // Which palette indices are black. Indices without an entry in the file are white.
-    std::array<bool, 256> blackIndex{};
+    rows::PaletteRule palette;
     if (bits == 4 || bits == 8) {
         const std::uint32_t wanted = m_nColors < (1u << bits) ? m_nColors : (1u << bits);
         std::uint8_t pal[256 * 4];
@@ -204,14 +203,15 @@ void CBmpImage::Convert() {
         const std::size_t entries = m_file.Read(pal, wanted * 4) / 4;
         for (std::size_t i = 0; i < entries; ++i) {
             const std::uint8_t* e = pal + 4 * i;
-            blackIndex[i] = Brightness(e[2], e[1], e[0]) <= m_nThreshold;
+            palette.black[i] = Brightness(e[2], e[1], e[0]) <= m_nThreshold;
         }
+        palette.MakeBits();
     }
     // Two 4-bit pixels of one byte as two decision bits, left pixel in the high bit.
     std::array<std::uint8_t, 256> blackPair{};
     if (bits == 4) {
         for (int b = 0; b < 256; ++b)
-            blackPair[b] = std::uint8_t(blackIndex[b >> 4] << 1 | blackIndex[b & 15]);
+            blackPair[b] = std::uint8_t(palette.black[b >> 4] << 1 | palette.black[b & 15]);
     }
     std::vector<std::uint8_t> black555;
     if (bits == 16) {
@@ -219,29 +219,35 @@ void CBmpImage::Convert() {
         for (int w = 0; w < 32768; ++w)
             black555[w] = Brightness555(std::uint16_t(w)) <= m_nThreshold;
     }
-    const BrightnessTables& t = Tables();
-    const double limit = BrightnessTables::Limit(m_nThreshold);
 
-    m_file.Seek(m_dwOffBits);
-    m_bits.assign(mono::ByteCount(width, height), 0);
+    // The picture is built top row first and each byte written once: a row is decided into a
+    // small buffer and appended, so no byte is zeroed first and then overwritten. A row that the
+    // file does not hold, or holds in part, is white from where its data ends. Bottom-up files
+    // are therefore walked from their last stored row back to their first.
     const std::size_t rowData = std::size_t(RowDataBytes(bits, width));
-
-    for (int i = 0; i < height; ++i) {
-        const int y = m_bTopDown ? i : height - 1 - i;
-        std::uint8_t* dst = m_bits.data() + std::size_t(y) * std::size_t(bpr);
+    const std::uint64_t stride = rowData + std::uint64_t(m_nRowPadding);
+    const std::uint64_t first = m_dwOffBits;
+    const std::uint64_t last = first + stride * std::uint64_t(height);
+    m_file.WillRead(first, last, !m_bTopDown);
+    // The previous picture's memory is reused (a threshold step converts the same size again);
+    // memory much larger than needed is given back.
+    const std::size_t size = mono::ByteCount(width, height);
+    std::vector<std::uint8_t>& picture = m_bits;
+    if (picture.capacity() > 2 * size) picture = std::vector<std::uint8_t>();
+    picture.clear();
+    picture.reserve(size);
+    PrepareForWriting(picture.data(), picture.capacity());
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(bpr));
+    for (int y = 0; y < height; ++y) {
+        const std::uint64_t at = first + stride * std::uint64_t(m_bTopDown ? y : height - 1 - y);
         std::size_t got = 0;
-        const std::uint8_t* src = m_file.Fetch(rowData, &got);
+        const std::uint8_t* src = m_file.At(at, rowData, &got);
         const int n = PixelsIn(bits, got, width);
+        std::uint8_t* dst = row.data();
         switch (bits) {
-            case 1: {
-                // Palette index 0 is black: the monochrome byte is the stored byte inverted.
-                const int full = mono::FullBytes(n);
-                for (int k = 0; k < full; ++k)
-                    dst[k] = std::uint8_t(~src[k]);
-                if (const int left = mono::LeftoverPixels(n))
-                    dst[full] = std::uint8_t(~src[full] & mono::LeadingMask(left));
+            case 1:
+                kernels.mono1(src, n, dst);
                 break;
-            }
             case 4: {
                 const int full = mono::FullBytes(n);
                 for (int k = 0; k < full; ++k) {
@@ -249,36 +255,35 @@ void CBmpImage::Convert() {
                     dst[k] = std::uint8_t(blackPair[s[0]] << 6 | blackPair[s[1]] << 4 |
                                           blackPair[s[2]] << 2 | blackPair[s[3]]);
                 }
-                for (int x = mono::FirstColumnOf(full); x < n; ++x) {
-                    const int nibble = (x & 1) ? src[x >> 1] & 15 : src[x >> 1] >> 4;
-                    if (blackIndex[nibble]) dst[mono::ByteColumnOf(x)] |= mono::MaskOf(x);
+                if (mono::LeftoverPixels(n)) {
+                    const int from = mono::FirstColumnOf(full);
+                    mono::PackRow(dst + full, n - from, [&](int i) {
+                        const int x = from + i;
+                        const int nibble = (x & 1) ? src[x >> 1] & 15 : src[x >> 1] >> 4;
+                        return palette.black[nibble] != 0;
+                    });
                 }
                 break;
             }
             case 8:
-                mono::PackRow(dst, n, [&](int x) { return blackIndex[src[x]]; });
+                kernels.index8(src, n, dst, palette);
                 break;
             case 16:
                 mono::PackRow(dst, n,
                               [&](int x) { return black555[U16(src + 2 * x) & 0x7FFF] != 0; });
                 break;
             case 24:
-                mono::PackRow(dst, n, [&](int x) {
-                    const std::uint8_t* p = src + 3 * x;
-                    return t.Black(p[2], p[1], p[0], limit);
-                });
+                kernels.rgb24(src, n, dst, rule);
                 break;
             case 32:
-                mono::PackRow(dst, n, [&](int x) {
-                    const std::uint8_t* p = src + 4 * x;
-                    return t.Black(p[2], p[1], p[0], limit);
-                });
+                kernels.rgb32(src, n, dst, rule);
                 break;
             default:
                 break;
         }
-        if (got < rowData) break;  // the file ends here: the rows not reached stay white
-        m_file.Skip(std::uint64_t(m_nRowPadding));
+        const int written = mono::BytesPerRow(n);
+        std::memset(dst + written, 0, std::size_t(bpr - written));
+        picture.insert(picture.end(), dst, dst + bpr);
     }
     m_file.Close();
 }

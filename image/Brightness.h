@@ -1,7 +1,6 @@
 #pragma once
-// The brightness rule of the conversion, and the per-channel tables the fast conversion uses.
+// The brightness rule of the conversion, and its exact integer form that the fast conversion uses.
 
-#include <array>
 #include <cstdint>
 
 namespace pictoma {
@@ -17,27 +16,28 @@ inline int Brightness(int red, int green, int blue) {
     return int((0.51 * green + 0.17 * blue) + 0.32 * red);
 }
 
-// The same products, computed once per channel value. (G[g] + B[b]) + R[r] is bit-identical to the
-// rule above, since each product is the same double and the additions come in the same order.
-struct BrightnessTables {
-    std::array<double, 256> red{}, green{}, blue{};
+// The rule in exact integers: 100 times the brightness before truncation is 51 g + 17 b + 32 r
+// (0..25500), and a colour is black when that sum is below 100 (t + 1). Where the sum is not a
+// multiple of 100 the exact value lies at least 0.01 from every integer while the double rule is
+// off by less than 1e-12, so both decide alike; at an exact multiple the double sum may fall just
+// below the integer (0.51 and 0.17 are not exact in binary), and there the double rule decides.
+// Only the multiple 100 (t + 1) can change a decision at threshold t.
+constexpr int BrightnessSum100(int red, int green, int blue) {
+    return 51 * green + 17 * blue + 32 * red;
+}
 
-    BrightnessTables() {
-        for (int v = 0; v < 256; ++v) {
-            red[v] = 0.32 * v;
-            green[v] = 0.51 * v;
-            blue[v] = 0.17 * v;
-        }
-    }
-    double Sum(std::uint8_t r, std::uint8_t g, std::uint8_t b) const {
-        return (green[g] + blue[b]) + red[r];
-    }
-    int Of(std::uint8_t r, std::uint8_t g, std::uint8_t b) const { return int(Sum(r, g, b)); }
-    // Black when the brightness is at most `threshold`. Sums are >= 0, so their integer part is at
-    // most t exactly when the sum is below t + 1; that skips the conversion to int.
-    static double Limit(int threshold) { return double(threshold) + 1.0; }
-    bool Black(std::uint8_t r, std::uint8_t g, std::uint8_t b, double limit) const {
-        return Sum(r, g, b) < limit;
+// The black-or-white decision of colour pixels at one threshold, in the exact integer form.
+struct ThresholdRule {
+    // Thresholds below -1 or above 255 decide like -1 (nothing black) and 255 (all black).
+    explicit ThresholdRule(int t) : threshold(t < -1 ? -1 : t > 255 ? 255 : t) {}
+
+    int threshold;
+    int limit = 100 * (threshold + 1);  // black below this sum; at it, the double rule decides
+
+    bool Black(int red, int green, int blue) const {
+        const int sum = BrightnessSum100(red, green, blue);
+        if (sum != limit) return sum < limit;
+        return Brightness(red, green, blue) <= threshold;
     }
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Brightness.h"
+#include "Sweep.h"
 
 namespace pictoma {
 namespace {
@@ -22,27 +23,32 @@ TEST(Brightness, KnownColoursAndEveryGrey) {
         EXPECT_EQ(Brightness(v, v, v), v);
 }
 
-// The tables must give the rule's integer for every colour, bit for bit; a fused multiply-add in
-// either would make some colours differ by one.
-TEST(Brightness, TablesMatchTheLiteralRuleForEveryColour) {
-    const BrightnessTables t;
-    int mismatches = 0;
-    for (int r = 0; r < 256; ++r)
+// What the exact integer form rests on, for every colour and so for every threshold at once: the
+// rule's integer is the exact sum / 100, except at an exact multiple of 100, where it is that
+// quotient or one less. Both outcomes of that exception occur, so a fast path must settle them by
+// the double rule (the tie tests check that it does).
+TEST(Brightness, ExactSumsGiveTheRulesIntegerExceptAtMultiplesOfOneHundred) {
+    int wrong = 0, roundedDown = 0, exact = 0;
+    for (int r = 0; r < 256; r += test::kSweepStep)
         for (int g = 0; g < 256; ++g)
             for (int b = 0; b < 256; ++b) {
-                volatile double literal = (0.51 * g + 0.17 * b) + 0.32 * r;
-                const int want = int(literal);
-                const int got = t.Of(std::uint8_t(r), std::uint8_t(g), std::uint8_t(b));
-                if (got != want && ++mismatches < 5)
-                    ADD_FAILURE() << r << "," << g << "," << b << ": " << got << " vs " << want;
-                // The comparison the conversion uses is the same decision at the edge.
-                if (t.Black(std::uint8_t(r), std::uint8_t(g), std::uint8_t(b),
-                            BrightnessTables::Limit(want)) != true ||
-                    t.Black(std::uint8_t(r), std::uint8_t(g), std::uint8_t(b),
-                            BrightnessTables::Limit(want - 1)) != false)
-                    ++mismatches;
+                const volatile double literal = (0.51 * g + 0.17 * b) + 0.32 * r;
+                const int rule = int(literal);
+                const int sum = BrightnessSum100(r, g, b);
+                if (sum % 100 != 0) {
+                    if (rule != sum / 100 && ++wrong < 5)
+                        ADD_FAILURE() << r << "," << g << "," << b << ": " << rule;
+                } else if (rule == sum / 100) {
+                    ++exact;
+                } else if (rule == sum / 100 - 1) {
+                    ++roundedDown;
+                } else if (++wrong < 5) {
+                    ADD_FAILURE() << r << "," << g << "," << b << ": " << rule;
+                }
             }
-    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(exact, 0);
+    EXPECT_GT(roundedDown, 0);
 }
 
 TEST(Brightness, SixteenBitComponentsWidenByBitReplication) {
