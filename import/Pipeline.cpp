@@ -12,11 +12,6 @@ namespace {
 constexpr int kRgbBytes = 3;  // a composited pixel: R G B
 constexpr int kBayerSize = 8;
 
-const BrightnessTables& Tables() {
-    static const BrightnessTables tables;
-    return tables;
-}
-
 // One RGBA pixel laid over the background, as R G B.
 inline void CompositePixel(const std::uint8_t* rgba, std::uint8_t bg, std::uint8_t* rgb) {
     rgb[0] = Composite(rgba[0], rgba[3], bg);
@@ -26,15 +21,14 @@ inline void CompositePixel(const std::uint8_t* rgba, std::uint8_t bg, std::uint8
 
 // One RGBA row laid over the background, as brightness levels (the path without scaling).
 void GreyRow(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t* grey) {
-    const BrightnessTables& t = Tables();
     for (int x = 0; x < width; ++x, rgba += kRgbaBytes) {
         const std::uint8_t a = rgba[3];
         if (a == 255) {  // Composite would give the channels back
-            grey[x] = std::uint8_t(t.Of(rgba[0], rgba[1], rgba[2]));
+            grey[x] = std::uint8_t(Brightness(rgba[0], rgba[1], rgba[2]));
             continue;
         }
-        grey[x] = std::uint8_t(
-            t.Of(Composite(rgba[0], a, bg), Composite(rgba[1], a, bg), Composite(rgba[2], a, bg)));
+        grey[x] = std::uint8_t(Brightness(Composite(rgba[0], a, bg), Composite(rgba[1], a, bg),
+                                          Composite(rgba[2], a, bg)));
     }
 }
 
@@ -155,12 +149,11 @@ void Stream(RgbaRows& rows, Size target, Background background, Sink&& sink) {
         }
         return;
     }
-    const BrightnessTables& t = Tables();
     Scaler scaler(source, target);
     for (int y = 0; y < source.height; ++y) {
         scaler.AddRow(y, rows.Row(y, scratch.data()), bg, [&](int j, const std::uint8_t* out) {
             for (int i = 0; i < target.width; ++i, out += kRgbBytes)
-                grey[std::size_t(i)] = std::uint8_t(t.Of(out[0], out[1], out[2]));
+                grey[std::size_t(i)] = std::uint8_t(Brightness(out[0], out[1], out[2]));
             sink(j, grey.data());
         });
     }
