@@ -303,6 +303,8 @@ void CPictomaView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CPictomaView::mouseReleaseEvent(QMouseEvent* event) {
+    // A line or rectangle ends where the button comes up, moved there or not.
+    MapPoint(event->position().toPoint());
     if (event->button() == Qt::LeftButton) OnLButtonUp();
     if (event->button() == Qt::RightButton) OnRButtonUp();
 }

@@ -10,6 +10,7 @@
 #include "BmpPreview.h"
 #include "PictomaView.h"
 #include "ToolCursors.h"
+#include "ViewGeometry.h"
 #include "ViewTesting.h"
 
 namespace pictoma {
@@ -285,6 +286,62 @@ TEST(PictomaView, TakesTheFocusOnAClick) {
     EXPECT_TRUE(preview->hasFocus());
     canvas->SetFocus();
     EXPECT_TRUE(canvas->hasFocus());
+}
+
+// At every zoom level the frame, grid and squares scale with the cell, and the mouse maps to the
+// pixel under it; printing stays at the normal size.
+TEST(PictomaView, EveryZoomLevelDrawsAndMapsInProportion) {
+    for (int cell : geometry::kCanvasCellSizes) {
+        SCOPED_TRACE(cell);
+        Canvas c(20, 10, {{2, 1}});
+        c.view.SetCellSize(cell);
+        ASSERT_EQ(c.view.CellSize(), cell);
+        const geometry::CanvasScale scale{cell};
+        EXPECT_EQ(c.view.minimumSize(), QSize(scale.Extent(20), scale.Extent(10)));
+        c.view.resize(c.view.minimumSize());
+        const QImage shown = c.view.grab().toImage();
+        const Rect square = scale.Square(2, 1);
+        EXPECT_EQ(At(shown, square.left, square.top), Black());
+        EXPECT_EQ(At(shown, square.right - 1, square.bottom - 1), Black());
+        EXPECT_EQ(At(shown, square.right, square.bottom), White());  // inside the next cell
+        EXPECT_EQ(At(shown, scale.GridLine(3), scale.GridLine(1) + 1), Black());  // a grid line
+        EXPECT_EQ(At(shown, cell - 2, cell - 2), test::Red());                    // the frame
+
+        const Rect target = scale.Square(7, 4);
+        test::Press(&c.view, {target.left + 1, target.top + 1});
+        test::Release(&c.view, {target.left + 1, target.top + 1});
+        EXPECT_TRUE(test::DocBlack(c.doc, 7, 4));
+        EXPECT_FALSE(test::DocBlack(c.doc, 6, 4));
+        // What is printed does not zoom.
+        const QImage printed = c.Render();
+        EXPECT_EQ(At(printed, 5 * 7 + 7, 5 * 4 + 7), Black());
+    }
+}
+
+TEST(PictomaView, LineRectangleAndFillWithBothButtons) {
+    Canvas c(16, 8);
+    const auto at = [](int x, int y) { return QPoint(5 * x + 7, 5 * y + 7); };
+    c.doc.OnToolLine();
+    test::Press(&c.view, at(0, 0));
+    test::Drag(&c.view, at(6, 3));
+    EXPECT_FALSE(test::DocBlack(c.doc, 6, 3));  // only a preview while dragging
+    test::Release(&c.view, at(6, 3));
+    EXPECT_TRUE(test::DocBlack(c.doc, 0, 0));
+    EXPECT_TRUE(test::DocBlack(c.doc, 6, 3));
+    EXPECT_EQ(c.doc.History().UndoName(), "line");
+
+    c.doc.OnToolFill();
+    QTest::mouseClick(&c.view, Qt::LeftButton, {}, at(10, 7));  // the white below the line
+    EXPECT_TRUE(test::DocBlack(c.doc, 15, 7));
+    EXPECT_TRUE(test::DocBlack(c.doc, 15, 0));  // all the white is one area, around the line
+    c.doc.OnToolRectangle();
+    QTest::mousePress(&c.view, Qt::RightButton, {}, at(1, 1));
+    QTest::mouseRelease(&c.view, Qt::RightButton, {}, at(4, 5));
+    EXPECT_FALSE(test::DocBlack(c.doc, 1, 1));  // the right button draws white
+    EXPECT_FALSE(test::DocBlack(c.doc, 4, 5));
+    EXPECT_TRUE(test::DocBlack(c.doc, 2, 2));  // the inside is left alone
+    c.doc.OnEditUndo();
+    EXPECT_TRUE(test::DocBlack(c.doc, 1, 1));
 }
 
 }  // namespace
