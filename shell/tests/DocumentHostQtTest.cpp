@@ -3,7 +3,10 @@
 #include <functional>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +14,7 @@
 #include "BmpSizeDlg.h"
 #include "DocumentHostQt.h"
 #include "PictomaDoc.h"
+#include "SourceText.h"
 #include "ThresholdDlg.h"
 
 namespace pictoma {
@@ -76,6 +80,18 @@ TEST(DocumentHostQt, SaveDialogReportsTheChosenEntry) {
         EXPECT_EQ(choice->filterIndex, entry);
         EXPECT_EQ(QString::fromStdString(choice->path), name + QStringLiteral(".txt"));
     }
+}
+
+TEST(DocumentHostQt, CopyPutsTheImageAtRealSizeAndTheText) {
+    DocumentHostQt host;
+    Picture p(10, 2, {0x80, 0x00, 0xFF, 0xC0});
+    host.CopyToClipboard(p, MakeSaveTextC(p));
+    const QImage image = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(image.size(), QSize(10, 2));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(qGray(image.pixel(x, y)) < 128, p.Black(x, y)) << x << "," << y;
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "str[]={0x01,0x00,\r\n0xFF,0x03}");
 }
 
 }  // namespace

@@ -235,7 +235,13 @@ TEST_F(PictomaAppTest, UnsavedChangesAreAskedAboutAtEveryEntryPoint) {
     app.SetImportAsker([](std::shared_ptr<const PictureSource>, QWidget*) {
         return std::optional<ImportOptions>(ImportOptions{});
     });
+    // Paste is offered only while the clipboard holds a picture.
+    QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
+    app.Frame().UpdateCommandUi();
+    EXPECT_FALSE(app.Frame().Action(57637)->isEnabled());
     QGuiApplication::clipboard()->setImage(png);
+    app.Frame().UpdateCommandUi();
+    EXPECT_TRUE(app.Frame().Action(57637)->isEnabled());
 
     struct Entry {
         const char* what;
