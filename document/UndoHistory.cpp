@@ -32,23 +32,20 @@ const std::string& UndoHistory::RedoName() const {
 }
 
 DocState UndoHistory::Undo(DocState current) {
-    Step step = std::move(m_undo.back());
-    m_undo.pop_back();
-    m_bytes += SizeOf(current);
-    m_bytes -= SizeOf(step.state);
-    DocState restore = std::move(step.state);
-    m_redo.push_back({std::move(step.name), std::move(current)});
-    Trim();
-    return restore;
+    return Move(m_undo, m_redo, std::move(current));
 }
 
 DocState UndoHistory::Redo(DocState current) {
-    Step step = std::move(m_redo.back());
-    m_redo.pop_back();
+    return Move(m_redo, m_undo, std::move(current));
+}
+
+DocState UndoHistory::Move(std::deque<Step>& from, std::deque<Step>& to, DocState current) {
+    Step step = std::move(from.back());
+    from.pop_back();
     m_bytes += SizeOf(current);
     m_bytes -= SizeOf(step.state);
     DocState restore = std::move(step.state);
-    m_undo.push_back({std::move(step.name), std::move(current)});
+    to.push_back({std::move(step.name), std::move(current)});
     Trim();
     return restore;
 }

@@ -45,6 +45,8 @@ private:
         std::string name;
         DocState state;
     };
+    // Takes the last step of `from` back, keeping `current` as the last step of `to`.
+    DocState Move(std::deque<Step>& from, std::deque<Step>& to, DocState current);
     // Drops the oldest steps (undo first, then the farthest redo) until the bounds hold.
     void Trim();
 
