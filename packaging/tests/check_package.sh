@@ -15,7 +15,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli man lintian readelf; do
+for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli man lintian readelf strings; do
     command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/setup.sh" >&2; exit 1; }
 done
 
@@ -63,9 +63,16 @@ diff -u "$expected" "$actual" >"$scratch/list.diff" || fail "file list differs:"
 bin="$root/usr/bin"
 # The programs must find nothing of the build tree: no run path, every library resolved.
 for program in pictoma pictoma-convert vantrel; do
-    if readelf -d "$bin/$program" | grep -qE 'RPATH|RUNPATH'; then fail "$program has a run path"; fi
-    if ldd "$bin/$program" | grep -q 'not found'; then fail "$program misses libraries"; fi
+    readelf -d "$bin/$program" >"$scratch/$program.dynamic"
+    if grep -qE 'RPATH|RUNPATH' "$scratch/$program.dynamic"; then fail "$program has a run path"; fi
+    ldd "$bin/$program" >"$scratch/$program.ldd"
+    if grep -q 'not found' "$scratch/$program.ldd"; then fail "$program misses libraries"; fi
 done
+
+# Help > Topics looks for readme.txt in this folder, relative to the installed program.
+strings "$bin/pictoma" >"$scratch/pictoma.strings"
+grep -qx '\.\./share/doc/pictoma/' "$scratch/pictoma.strings" ||
+    fail "pictoma does not look for its readme.txt in ../share/doc/pictoma"
 
 export QT_QPA_PLATFORM=offscreen
 [ "$("$bin/pictoma-convert" --version)" = "pictoma-convert $version" ] ||
@@ -109,10 +116,12 @@ for png in "$root"/usr/share/icons/hicolor/*x*/apps/*.png; do
 done
 
 # The history names this version first: the changelog and both AppStream files.
-zcat "$root/usr/share/doc/pictoma/changelog.gz" | head -1 | grep -q "^pictoma ($version) " ||
+zcat "$root/usr/share/doc/pictoma/changelog.gz" >"$scratch/changelog"
+head -1 "$scratch/changelog" | grep -q "^pictoma ($version) " ||
     fail "the changelog's first entry is not $version"
 for metainfo in "$root"/usr/share/metainfo/*.xml; do
-    grep -m1 '<release ' "$metainfo" | grep -q "version=\"$version\"" ||
+    grep -m1 '<release ' "$metainfo" >"$scratch/release" || true
+    grep -q "version=\"$version\"" "$scratch/release" ||
         fail "$(basename "$metainfo"): the newest release is not $version"
 done
 
