@@ -15,7 +15,8 @@ namespace vantrel {
 inline constexpr std::string_view kMsgCantOpenFile = "Can't open the file!";
 inline constexpr std::string_view kMsgRetry = "Failed to download, would you like to retry?";
 inline constexpr std::string_view kSettingsFileName = "vantrel.ini";
-inline constexpr std::string_view kVersion = "1.1";
+// The version --version prints and the protocol log starts with: the project's.
+inline constexpr std::string_view kVersion = VANTREL_VERSION;
 
 // The longest lookup file path and settings content a run accepts.
 inline constexpr std::size_t kMaxPathLength = 255;

@@ -1,3 +1,4 @@
+// Linux-only: memfd_create.
 // libFuzzer target for the whole converter pipeline as the programs run it: the bytes become a
 // file (a memory file descriptor) read through the file-backed reader, then cropped, resized and
 // written in every text form. Checks what must hold for any input: the bytes match the size, no

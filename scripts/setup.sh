@@ -2,7 +2,8 @@
 # Installs every Debian package the build, the tests, the benchmarks and the Qt programs need.
 # Non-interactive, meant for root on a fresh Debian 12; does nothing when all are present.
 # fonts-wqy-microhei draws the Chinese framework texts; python3-pil is the independent decoder the
-# tests compare the bitmap reader with.
+# tests compare the bitmap reader with. dpkg-dev (dpkg-shlibdeps), man-db, desktop-file-utils,
+# appstream and lintian build and check the Debian package.
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,7 @@ packages=(
     xvfb xauth xdg-utils
     fonts-wqy-microhei
     python3-pil
+    dpkg-dev binutils gzip man-db desktop-file-utils appstream lintian
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the formatting check, the whole project, then the Qt-free core under
+# Builds and runs every test: the formatting check, the whole project (its Debian package built
+# from build/ and checked by the package_contents test), then the Qt-free core under
 # AddressSanitizer and UndefinedBehaviorSanitizer with the bitmap reader's fuzz corpus replayed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,7 +10,7 @@ export QT_QPA_PLATFORM=offscreen
 # The layout never drifts: every C++ file as clang-format lays it out.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset linux
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
 

@@ -1,3 +1,4 @@
+// Linux/POSIX-only: forks, FIFOs, device nodes and file modes.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// Linux/POSIX-only: a pseudo-terminal and getrusage.
 // Run: downloader_bench. Records per second through a real serial device (a pseudo-terminal)
 // with a terminal that answers at once, the protocol's own cost per record with nothing on the
 // line, and the CPU time the program burns while a silent terminal lets three handshakes time out.

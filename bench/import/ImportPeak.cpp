@@ -1,3 +1,4 @@
+// Linux/POSIX-only: getrusage.
 // Peak memory of a --fit import of a large PNG: the decoded picture plus what the pipeline adds.
 //   cmake --build build --target import_peak && ./build/bench/import/import_peak [FILE.png]
 // Without a file it writes an 8000 x 8000 RGBA PNG of noise to the temporary folder first (once),

@@ -1,3 +1,4 @@
+// Linux/POSIX-only: fork, pipes, file locks and a pseudo-terminal.
 // The vantrel program in console mode, end to end: a real process sending to a simulated terminal
 // on a pseudo-terminal, answering the retry question from its standard input.
 
@@ -237,7 +238,7 @@ TEST_F(ConsoleRunTest, OptionsAnswerWithoutSendingAndOthersAreUsageErrors) {
 
     const Outcome version = RunProgram({"--version"}, "/dev/null", "", out);
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(Content(out), "vantrel 1.1\n");
+    EXPECT_EQ(Content(out), "vantrel " VANTREL_VERSION "\n");
 
     // The ports as the dialog lists them, COM1 on the device its variable names.
     const Outcome ports = RunProgram({"--list-ports"}, terminal_.Device(), "", out);
@@ -304,7 +305,7 @@ TEST_F(ConsoleRunTest, InterruptMidTransferStopsAfterTheRecordOnTheLine) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     ASSERT_GE(lines.size(), 4u);
-    EXPECT_THAT(lines[0], EndsWith(" ! vantrel 1.1"));
+    EXPECT_THAT(lines[0], EndsWith(" ! vantrel " VANTREL_VERSION));
     EXPECT_THAT(Content(log), HasSubstr(" = 115200 bit/s 8N1, DTR off, RTS off\n"));
     EXPECT_THAT(Content(log), HasSubstr(" > 50 44 42 31 0D 00 0D  \"PDB1...\"\n"));
     EXPECT_THAT(Content(log), HasSubstr(" < 41 43 4B 0D  \"ACK.\"\n"));

@@ -1,3 +1,4 @@
+// Linux/POSIX-only: a pseudo-terminal.
 // The protocol over a real serial device: a pseudo-terminal with a simulated terminal on its far
 // side. Every case ends within a few seconds whatever the port does.
 

@@ -1,3 +1,4 @@
+// Linux/POSIX-only: openpty and termios.
 #include "PtyTerminal.h"
 
 #include <fcntl.h>

@@ -1,4 +1,5 @@
 #pragma once
+// Linux/POSIX-only: openpty and termios.
 // A hand-held terminal simulated on the far side of a pseudo-terminal: it takes the frames the
 // PC sends, checks each record's checksum and the line speed, and answers on a thread of its own.
 

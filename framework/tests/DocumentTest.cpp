@@ -1,3 +1,4 @@
+// Linux/POSIX-only: a FIFO and getpid.
 #include <gtest/gtest.h>
 
 #include <filesystem>

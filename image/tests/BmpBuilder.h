@@ -1,4 +1,5 @@
 #pragma once
+// Linux/POSIX-only: getpid.
 // Builds small bitmap files in memory for the tests: headers, palette and rows as a writer of the
 // format lays them out (rows padded to 4 bytes, bottom row first unless top-down).
 

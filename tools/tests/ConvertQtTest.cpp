@@ -1,3 +1,4 @@
+// Linux/POSIX-only: getpid.
 // The converter with the Qt layer's services: other picture formats imported, PNG written, and
 // the screen picture decoded back from what was written.
 

@@ -1,3 +1,4 @@
+// Linux/POSIX-only: FIFOs and getpid.
 #include <gtest/gtest.h>
 
 #include <filesystem>
