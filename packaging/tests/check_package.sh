@@ -46,6 +46,7 @@ dpkg-deb -x "$deb" "$root"
 expected="$scratch/expected" actual="$scratch/actual"
 {
     printf '%s\n' usr/bin/pictoma usr/bin/pictoma-convert usr/bin/vantrel \
+        usr/lib/pictoma/pictoma-decode.so \
         usr/share/applications/pictoma.desktop usr/share/applications/vantrel.desktop \
         usr/share/doc/pictoma/changelog.gz usr/share/doc/pictoma/copyright \
         usr/share/doc/pictoma/examples/sample.bmp usr/share/doc/pictoma/readme.txt \
