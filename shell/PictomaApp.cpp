@@ -96,7 +96,8 @@ bool CPictomaApp::InitInstance(const QStringList& arguments) {
     // The command line: the first argument that is not an option names the file to open.
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments[i].startsWith(QLatin1Char('-'))) continue;
-        if (!OpenDocumentFile(arguments[i])) return false;
+        // As a dropped file: the desktop entry offers the editor for every picture it imports.
+        if (!OpenDroppedFile(arguments[i])) return false;
         break;
     }
 
