@@ -26,14 +26,6 @@ constexpr int BrightnessSum100(int red, int green, int blue) {
     return 51 * green + 17 * blue + 32 * red;
 }
 
-// Brightness() from the exact integer sum, for loops that need the level itself (dithering):
-// only at an exact multiple of 100 can the double rule differ, and there it decides.
-inline int BrightnessExact(int red, int green, int blue) {
-    const int sum = BrightnessSum100(red, green, blue);
-    const int level = sum / 100;
-    return sum != 100 * level ? level : Brightness(red, green, blue);
-}
-
 // The black-or-white decision of colour pixels at one threshold, in the exact integer form.
 struct ThresholdRule {
     // Thresholds below -1 or above 255 decide like -1 (nothing black) and 255 (all black).

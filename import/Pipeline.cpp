@@ -24,11 +24,11 @@ void GreyRow(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t*
     for (int x = 0; x < width; ++x, rgba += kRgbaBytes) {
         const std::uint8_t a = rgba[3];
         if (a == 255) {  // Composite would give the channels back
-            grey[x] = std::uint8_t(BrightnessExact(rgba[0], rgba[1], rgba[2]));
+            grey[x] = std::uint8_t(Brightness(rgba[0], rgba[1], rgba[2]));
             continue;
         }
-        grey[x] = std::uint8_t(BrightnessExact(Composite(rgba[0], a, bg), Composite(rgba[1], a, bg),
-                                               Composite(rgba[2], a, bg)));
+        grey[x] = std::uint8_t(Brightness(Composite(rgba[0], a, bg), Composite(rgba[1], a, bg),
+                                          Composite(rgba[2], a, bg)));
     }
 }
 
@@ -153,7 +153,7 @@ void Stream(RgbaRows& rows, Size target, Background background, Sink&& sink) {
     for (int y = 0; y < source.height; ++y) {
         scaler.AddRow(y, rows.Row(y, scratch.data()), bg, [&](int j, const std::uint8_t* out) {
             for (int i = 0; i < target.width; ++i, out += kRgbBytes)
-                grey[std::size_t(i)] = std::uint8_t(BrightnessExact(out[0], out[1], out[2]));
+                grey[std::size_t(i)] = std::uint8_t(Brightness(out[0], out[1], out[2]));
             sink(j, grey.data());
         });
     }

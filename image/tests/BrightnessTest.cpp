@@ -35,8 +35,6 @@ TEST(Brightness, ExactSumsGiveTheRulesIntegerExceptAtMultiplesOfOneHundred) {
                 const volatile double literal = (0.51 * g + 0.17 * b) + 0.32 * r;
                 const int rule = int(literal);
                 const int sum = BrightnessSum100(r, g, b);
-                if (BrightnessExact(r, g, b) != rule && ++wrong < 5)
-                    ADD_FAILURE() << "exact form " << r << "," << g << "," << b;
                 if (sum % 100 != 0) {
                     if (rule != sum / 100 && ++wrong < 5)
                         ADD_FAILURE() << r << "," << g << "," << b << ": " << rule;
