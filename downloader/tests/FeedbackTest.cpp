@@ -135,7 +135,7 @@ TEST_F(PortListTest, ComPortsWithTheirDevicesThenTheMachinesDevices) {
                                     "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0",
                                     "/dev/ttyACM0"));
     EXPECT_EQ(choices[1].portIndex, 1);
-    EXPECT_EQ(choices[1].device, "");  // COM2 stays COM2: the spec's name is what is opened
+    EXPECT_EQ(choices[1].device, "");  // COM2 stays COM2: the port name is what is opened
     EXPECT_EQ(choices[6].portIndex, -1);
     EXPECT_EQ(choices[6].device, "/dev/ttyUSB0");
 
