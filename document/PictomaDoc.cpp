@@ -10,11 +10,14 @@ namespace pictoma {
 
 namespace {
 
-// Where a pixel's area lies in each kind of view (right and bottom edges excluded): the canvas
-// draws pixel (x, y) as the square from (5x + 6, 5y + 6) to (5x + 9, 5y + 9); the preview draws it
-// at (x + 6, y + 6) and repaints a little around it.
-Rect PixelArea(DocViewKind kind, int x, int y) {
-    switch (kind) {
+const PictomaViewBase* AsDocView(const ViewBase* view) {
+    return dynamic_cast<const PictomaViewBase*>(view);
+}
+
+}  // namespace
+
+Rect PictomaViewBase::PixelArea(int x, int y) const {
+    switch (Kind()) {
         case DocViewKind::Canvas:
             return {5 * x + 6, 5 * y + 6, 5 * x + 9, 5 * y + 9};
         case DocViewKind::Preview:
@@ -22,12 +25,6 @@ Rect PixelArea(DocViewKind kind, int x, int y) {
     }
     return {};
 }
-
-const PictomaViewBase* AsDocView(const ViewBase* view) {
-    return dynamic_cast<const PictomaViewBase*>(view);
-}
-
-}  // namespace
 
 CPictomaDoc::CPictomaDoc(DocumentHost& host) : DocumentBase(&host), m_host(host) {
     AddCommand(cmd::kFileSave, &CPictomaDoc::OnFileSave);
@@ -64,27 +61,28 @@ bool CPictomaDoc::OnNewDocument() {
     if (!DocumentBase::OnNewDocument()) return false;
     m_bFromFile = false;
     m_strBmpFile.clear();
-    if (!m_bResetting) {
-        m_origin = PictureOrigin::None;
-        m_session.reset();
-        m_exportPosition.reset();
-        m_history.Clear();
-        m_bUnsaved = false;
-    }
+    m_origin = PictureOrigin::None;
+    m_session.reset();
+    m_exportPosition.reset();
+    m_history.Clear();
+    m_bUnsaved = false;
 
     if (m_pixels.bytes.empty()) {
         // The program's first New: a white picture, shown by the views' initial update.
         SetWorkingPicture(Picture(kNewPictureSide, kNewPictureSide));
         return true;
     }
-    const std::optional<Size> size = m_host.AskSize({kNewPictureSide, kNewPictureSide});
-    if (size && size->width > 0 && size->height > 0) {
-        if (m_bResetting) BeginChange("reset");
-        SetWorkingPicture(Picture(size->width, size->height));
-        UpdateAllViews();
-    }
     // Cancel keeps the picture, but the document is still new and untitled.
+    AskBlankPicture(nullptr);
     return true;
+}
+
+void CPictomaDoc::AskBlankPicture(const char* step) {
+    const std::optional<Size> size = m_host.AskSize({kNewPictureSide, kNewPictureSide});
+    if (!size || size->width <= 0 || size->height <= 0) return;
+    if (step) BeginChange(step);
+    SetWorkingPicture(Picture(size->width, size->height));
+    UpdateAllViews();
 }
 
 bool CPictomaDoc::OnOpenDocument(const std::string& path) {
@@ -137,7 +135,7 @@ void CPictomaDoc::WarnAndFocusPreview() {
 void CPictomaDoc::InvalidatePixel(int x, int y) {
     for (ViewBase* view : GetViews())
         if (const PictomaViewBase* docView = AsDocView(view))
-            view->InvalidateRect(PixelArea(docView->Kind(), x, y), false);
+            view->InvalidateRect(docView->PixelArea(x, y), false);
 }
 
 bool CPictomaDoc::SetPixel(int x, int y, bool black) {
@@ -170,9 +168,8 @@ void CPictomaDoc::OnEditReset() {
         return;
     }
     if (m_strBmpFile.empty()) {
-        m_bResetting = true;
-        OnNewDocument();
-        m_bResetting = false;
+        // An untitled picture resets as New makes one, as one step that Undo takes back.
+        AskBlankPicture("reset");
         return;
     }
     BeginChange("reset");

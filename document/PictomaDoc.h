@@ -52,6 +52,11 @@ enum class DocViewKind { Canvas, Preview };
 class PictomaViewBase : public ViewBase {
 public:
     virtual DocViewKind Kind() const = 0;
+    // Where pixel (x, y) lies in this view, right and bottom edges excluded, for its repaint. By
+    // default the normal geometry of its kind: the canvas draws the pixel as the square from
+    // (5x + 6, 5y + 6) to (5x + 9, 5y + 9); the preview draws it at (x + 6, y + 6) and repaints a
+    // little around it. A view drawn at another scale says where its pixels are.
+    virtual Rect PixelArea(int x, int y) const;
 };
 
 class CPictomaDoc : public DocumentBase {
@@ -177,6 +182,9 @@ private:
     DocState CurrentState() const;
     void RestoreState(DocState state);
     void SetTool(DrawTool tool);
+    // The size dialog, then a blank picture of the chosen size (nothing after Cancel); recorded
+    // as the undo step `step` unless it is null.
+    void AskBlankPicture(const char* step);
     // Starts a fresh document around an opened picture that did not come from a bitmap.
     void TakeOpened(Picture picture, PictureOrigin origin, const std::string& name);
     // Converts the imported picture again with `options` as one step.
@@ -203,7 +211,6 @@ private:
     Picture m_sourcePicture;  // what a source text gave, for Reset
     std::optional<ScreenPosition> m_exportPosition;
     bool m_bUnsaved = false;
-    bool m_bResetting = false;  // Reset of an untitled picture runs New's step as one change
     // The stroke in progress: its colour, whether it has recorded its step, its last point.
     bool m_bStroking = false;
     bool m_bStrokeBlack = true;

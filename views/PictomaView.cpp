@@ -90,15 +90,13 @@ void CPictomaView::OnUpdate(ViewBase*, long) {
     update();
 }
 
+Rect CPictomaView::PixelArea(int x, int y) const {
+    // The square the pixel is drawn as, at the current zoom (at the normal size, the default).
+    return geometry::CanvasScale{m_nCellSize}.Square(x, y);
+}
+
 void CPictomaView::InvalidateRect(const Rect& rect, bool) {
-    // The document names a pixel's square at the normal size; at another zoom the same pixel's
-    // cell is repainted.
-    if (m_nCellSize == geometry::CELL_SIZE) {
-        update(ToQRect(rect));
-        return;
-    }
-    const int x = geometry::CanvasPixelAt(rect.left), y = geometry::CanvasPixelAt(rect.top);
-    update(ToQRect(geometry::CanvasScale{m_nCellSize}.Cell(x, y)));
+    update(ToQRect(rect));
 }
 
 void CPictomaView::SetCellSize(int cell) {

@@ -32,6 +32,8 @@ public:
     void OnInitialUpdate() override;
     // The same, then repaints the whole canvas.
     void OnUpdate(ViewBase* sender, long hint) override;
+    // Pixel (x, y)'s square at the current zoom.
+    Rect PixelArea(int x, int y) const override;
     // Repaints `rect` (view units); the canvas paints its whole frame, so `erase` changes nothing.
     void InvalidateRect(const Rect& rect, bool erase) override;
     // Takes the keyboard focus.

@@ -73,10 +73,6 @@ struct CanvasScale {
     constexpr Rect Square(int x, int y) const {
         return {cell * (x + 1) + 1, cell * (y + 1) + 1, cell * (x + 2) - 1, cell * (y + 2) - 1};
     }
-    // The whole cell of pixel (x, y), grid lines excluded.
-    constexpr Rect Cell(int x, int y) const {
-        return {cell * (x + 1) + 1, cell * (y + 1) + 1, cell * (x + 2), cell * (y + 2)};
-    }
     // The pixel column (or row) under view x (or y), truncated toward zero as at the normal size.
     constexpr int PixelAt(int viewCoordinate) const { return (viewCoordinate - cell) / cell; }
     // The units the canvas needs to show a width x height picture whole.
