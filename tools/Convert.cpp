@@ -259,13 +259,13 @@ struct Job {
     std::string output;  // empty or "-": standard output
 };
 
-// Reads up to `limit` bytes of the file `path` (all of it when it is shorter); false when it
-// cannot be read, with `error` set.
-bool ReadFileBounded(const std::string& path, std::vector<std::uint8_t>& data, std::size_t limit,
-                     std::string& error) {
+// Reads up to `limit` bytes of the file `path` (all of it when it is shorter); false, after a
+// message naming the file, when it cannot be read.
+bool ReadHead(const std::string& path, std::vector<std::uint8_t>& data, std::size_t limit,
+              std::ostream& err) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        error = "Cannot open \"" + path + "\": " + std::strerror(errno);
+        err << kProgram << ": Cannot open \"" << path << "\": " << std::strerror(errno) << '\n';
         return false;
     }
     // Never more than the file holds: a short file must not cost a buffer of the whole limit.
@@ -291,12 +291,10 @@ std::variant<Picture, Stop> ReadBitmap(const ConvertOptions& o, const Job& job,
     CBmpImage image;
     image.SetThreshold(o.threshold);
     image.SetFileName(job.input);
+    // The input was opened and read from already (ReadPicture), so what fails here is the bitmap.
     if (const Status header = piped ? image.CheckMemory(*piped) : image.ReadHeader(); !header) {
-        // A refusal of the bitmap gets the input's name; a file that cannot be opened names itself.
         const std::string& m = header.message();
-        const bool namesItself =
-            !piped && (m.rfind(job.input, 0) == 0 || m.rfind("Cannot open \"" + job.input, 0) == 0);
-        err << kProgram << ": " << (namesItself ? "" : job.name + ": ") << m;
+        err << kProgram << ": " << job.name << ": " << m;
         if (m == kCompressed) err << " (use --import to decode it)";
         err << '\n';
         return Stop{1};
@@ -360,22 +358,17 @@ std::variant<Picture, Stop> ReadPicture(const ConvertOptions& o, const Job& job,
     } else if (const std::string problem = NonRegularInputProblem(job.input); !problem.empty()) {
         err << kProgram << ": " << problem << '\n';
         return Stop{1};
-    } else {
-        std::string error;
-        if (!ReadFileBounded(job.input, bytes, kSourceSniffBytes, error)) {
-            err << kProgram << ": " << error << '\n';
-            return Stop{1};
-        }
+    } else if (!ReadHead(job.input, bytes, 2, err)) {
+        // Two bytes tell a bitmap, the common case, which the reader then reads itself.
+        return Stop{1};
     }
     const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
     if (bitmap && !o.import && !o.importOption)
         return ReadBitmap(o, job, piped ? &bytes : nullptr, err);
+    // Only other inputs need the longer look that tells source text.
+    if (!bitmap && !piped && !ReadHead(job.input, bytes, kSourceSniffBytes, err)) return Stop{1};
     if (!bitmap && StartsLikeSourceText(AsText(bytes))) {
-        std::string error;
-        if (!piped && !ReadFileBounded(job.input, bytes, kMaxPictureBytes, error)) {
-            err << kProgram << ": " << error << '\n';
-            return Stop{1};
-        }
+        if (!piped && !ReadHead(job.input, bytes, kMaxPictureBytes, err)) return Stop{1};
         return ReadSource(o, job, bytes, err);
     }
     return ReadImported(o, job, piped ? &bytes : nullptr, services, err);
