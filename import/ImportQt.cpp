@@ -166,4 +166,19 @@ std::unique_ptr<QGuiApplication> MakeDecoderApplication(int& argc, char** argv) 
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+QImage PictureImage(const Picture& picture) {
+    QImage image(picture.width, picture.height, QImage::Format_Mono);
+    image.setColor(0, qRgb(255, 255, 255));
+    image.setColor(1, qRgb(0, 0, 0));
+    for (int y = 0; y < picture.height; ++y) {
+        // Format_Mono keeps the leftmost pixel in the most significant bit, set bit = colour 1,
+        // the picture's own layout.
+        std::uint8_t* line = image.scanLine(y);
+        const std::uint8_t* row =
+            picture.bytes.data() + std::size_t(y) * std::size_t(picture.BytesPerRow());
+        std::copy(row, row + picture.BytesPerRow(), line);
+    }
+    return image;
+}
+
 }  // namespace pictoma

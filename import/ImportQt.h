@@ -76,6 +76,10 @@ QStringList ReadableFormats();
 // A file dialog filter: "Pictures (*.bmp *.gif ...);;All files (*)".
 QString ImportFileFilter();
 
+// A monochrome picture as a one-bit image (white 0, black 1) at real size: the clipboard's image
+// and the converter's PNG.
+QImage PictureImage(const Picture& picture);
+
 // For a program without an application object (the converter): a QGuiApplication on the
 // "offscreen" platform (unless QT_QPA_PLATFORM names another), so that SVG text can be rendered
 // with no display. Null when an application object exists already. `argc` must outlive it.

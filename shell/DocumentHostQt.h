@@ -13,9 +13,6 @@
 
 namespace pictoma {
 
-// The picture as a one-bit image (white 0, black 1) at real size.
-QImage PictureImage(const Picture& picture);
-
 class DocumentHostQt : public DocumentHost {
 public:
     // Dialogs and boxes open over `parent` (may be null; SetParent can give it later).

@@ -48,13 +48,13 @@ std::shared_ptr<const PictureSource> Decode(const std::string& name,
 }
 
 std::string Png(const Picture& picture, int scale) {
-    QImage image(picture.width * scale, picture.height * scale, QImage::Format_Mono);
-    image.setColor(0, qRgb(255, 255, 255));
-    image.setColor(1, qRgb(0, 0, 0));
-    image.fill(0);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (picture.Black(x / scale, y / scale)) image.setPixel(x, y, 1);
+    QImage image = PictureImage(picture);
+    if (scale > 1) {
+        image = image
+                    .scaled(picture.width * scale, picture.height * scale, Qt::IgnoreAspectRatio,
+                            Qt::FastTransformation)
+                    .convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    }
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
