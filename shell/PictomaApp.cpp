@@ -196,10 +196,9 @@ bool CPictomaApp::OpenDroppedFile(const QString& path) {
         probe.SetFileName(QFileInfo(path).absoluteFilePath().toStdString());
         if (probe.ReadHeader()) return OpenDocumentFile(path);
     }
-    if (head.empty() || bitmap || !StartsLikeSourceText(head)) {
-        if (!head.empty()) return ImportFile(path);
-    }
-    return OpenDocumentFile(path);
+    // Source text opens as File Open reads it; so does what cannot be read, which Open reports.
+    if (head.empty() || (!bitmap && StartsLikeSourceText(head))) return OpenDocumentFile(path);
+    return ImportFile(path);
 }
 
 void CPictomaApp::OnFileImport() {
