@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "ConvertPath.h"
+#include "DiffusionBands.h"
+#include "GreyRows.h"
 #include "MonoRows.h"
 
 namespace pictoma {
@@ -17,19 +20,6 @@ inline void CompositePixel(const std::uint8_t* rgba, std::uint8_t bg, std::uint8
     rgb[0] = Composite(rgba[0], rgba[3], bg);
     rgb[1] = Composite(rgba[1], rgba[3], bg);
     rgb[2] = Composite(rgba[2], rgba[3], bg);
-}
-
-// One RGBA row laid over the background, as brightness levels (the path without scaling).
-void GreyRow(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t* grey) {
-    for (int x = 0; x < width; ++x, rgba += kRgbaBytes) {
-        const std::uint8_t a = rgba[3];
-        if (a == 255) {  // Composite would give the channels back
-            grey[x] = std::uint8_t(Brightness(rgba[0], rgba[1], rgba[2]));
-            continue;
-        }
-        grey[x] = std::uint8_t(Brightness(Composite(rgba[0], a, bg), Composite(rgba[1], a, bg),
-                                          Composite(rgba[2], a, bg)));
-    }
 }
 
 // The area-weighted scaling of RGBA rows, composited as they are read. Lengths are measured in
@@ -143,8 +133,9 @@ void Stream(RgbaRows& rows, Size target, Background background, Sink&& sink) {
     std::vector<std::uint8_t> scratch(std::size_t(source.width) * kRgbaBytes);
     std::vector<std::uint8_t> grey(std::size_t(target.width));
     if (source == target) {
+        const greyrows::GreyRowFn greyRow = greyrows::GreyRowFor(ActiveConvertPath());
         for (int y = 0; y < source.height; ++y) {
-            GreyRow(rows.Row(y, scratch.data()), source.width, bg, grey.data());
+            greyRow(rows.Row(y, scratch.data()), source.width, bg, grey.data());
             sink(y, grey.data());
         }
         return;
@@ -174,7 +165,10 @@ public:
             m_errors.assign(3, Errors(std::size_t(width)));
             m_black.resize(std::size_t(width));
         }
-        if (m_dither == Dither::FloydSteinberg) {
+        if (m_dither == Dither::FloydSteinberg && bands::Available(ActiveConvertPath()))
+            m_bands = std::make_unique<bands::FloydSteinbergBands>(width, outWidth, m_threshold,
+                                                                   m_invert);
+        else if (m_dither == Dither::FloydSteinberg) {
             m_heldLevels.resize(std::size_t(width));
             m_heldBlack.resize(std::size_t(width));
         }
@@ -199,6 +193,10 @@ public:
                 break;
             }
             case Dither::FloydSteinberg:
+                if (m_bands) {
+                    m_bands->Row(grey, out);
+                    break;
+                }
                 // Rows go in pairs (see FloydSteinbergPair): the first of a pair waits here.
                 if (!m_heldOut) {
                     std::copy_n(grey, m_width, m_heldLevels.begin());
@@ -220,6 +218,7 @@ public:
 
     // Writes a row still held back; call once after the last row.
     void Finish() {
+        if (m_bands) m_bands->Finish();
         if (!m_heldOut) return;
         FsLine line{m_heldLevels.data(), m_errors[0].data(), m_errors[1].data(), m_heldBlack.data(),
                     16 * (m_threshold + 1)};
@@ -330,6 +329,7 @@ private:
     std::vector<std::uint8_t> m_black;
     std::vector<std::uint8_t> m_heldLevels, m_heldBlack;  // the upper row of a pair
     std::uint8_t* m_heldOut = nullptr;                    // where it goes; null when none waits
+    std::unique_ptr<bands::FloydSteinbergBands> m_bands;  // Floyd-Steinberg sixteen rows at once
     std::array<std::array<int, kBayerSize>, kBayerSize> m_bayer{};
 };
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <random>
 
+#include "ConvertPath.h"
+#include "GreyRows.h"
 #include "ImportSession.h"
 #include "Pipeline.h"
 
@@ -76,6 +78,52 @@ TEST(Composite, IntegerFormulaOverEitherBackground) {
         EXPECT_EQ(Prepare(img, {1, 1}).levels[0], k.overWhite) << k.c << "," << k.a;
         EXPECT_EQ(Prepare(img, {1, 1}, Background::Black).levels[0], k.overBlack)
             << k.c << "," << k.a;
+    }
+}
+
+// Every path's row against the rule written out, on rows whose length leaves a tail after the
+// last whole vector: all 16,777,216 opaque colours, and every alpha under each background with
+// channels that sweep all values.
+TEST(GreyRows, EveryPathGivesTheRuleForEveryColourAndAlpha) {
+    constexpr int kWidth = 4093;
+    std::vector<std::uint8_t> rgba(std::size_t(kWidth) * kRgbaBytes), grey(kWidth);
+    for (ConvertPath path : {ConvertPath::Scalar, ConvertPath::Sse2, ConvertPath::Avx2}) {
+        if (!ConvertPathSupported(path)) continue;
+        SCOPED_TRACE(ConvertPathName(path));
+        const greyrows::GreyRowFn row = greyrows::GreyRowFor(path);
+        int wrong = 0;
+        // Checks the pixels filled so far, `n` of them, over background `bg`.
+        const auto check = [&](int n, std::uint8_t bg) {
+            row(rgba.data(), n, bg, grey.data());
+            for (int x = 0; x < n; ++x) {
+                const std::uint8_t* p = &rgba[std::size_t(x) * kRgbaBytes];
+                const int expected =
+                    Brightness(Composite(p[0], p[3], bg), Composite(p[1], p[3], bg),
+                               Composite(p[2], p[3], bg));
+                if (grey[std::size_t(x)] != expected && ++wrong <= 5)
+                    ADD_FAILURE() << int(p[0]) << "," << int(p[1]) << "," << int(p[2]) << ","
+                                  << int(p[3]) << " over " << int(bg) << ": "
+                                  << int(grey[std::size_t(x)]) << " instead of " << expected;
+            }
+        };
+        int n = 0;
+        for (std::uint32_t colour = 0; colour < (1u << 24); ++colour) {
+            std::uint8_t* p = &rgba[std::size_t(n) * kRgbaBytes];
+            p[0] = std::uint8_t(colour >> 16), p[1] = std::uint8_t(colour >> 8);
+            p[2] = std::uint8_t(colour), p[3] = 255;
+            if (++n == kWidth || colour == (1u << 24) - 1) check(n, 255), n = 0;
+        }
+        for (int a = 0; a < 255; ++a)
+            for (std::uint8_t bg : {std::uint8_t(255), std::uint8_t(0)}) {
+                for (int c = 0; c < 256; ++c) {
+                    std::uint8_t* p = &rgba[std::size_t(c) * kRgbaBytes];
+                    p[0] = std::uint8_t(c), p[1] = std::uint8_t(c * 7 + a);
+                    p[2] = std::uint8_t(c * 13 + 3 * a), p[3] = std::uint8_t(a);
+                }
+                check(256, bg);
+                check(251, bg);
+            }
+        EXPECT_EQ(wrong, 0);
     }
 }
 
@@ -190,6 +238,38 @@ TEST(Dither, FloydSteinbergWorkedExample) {
     EXPECT_EQ(ConvertGrey(GreyImage{2, 1, {2, 125}}, o), (Picture(2, 1, {0x80})));
     EXPECT_EQ(ConvertGrey(GreyImage{2, 1, {253, 126}}, o), (Picture(2, 1, {0x40})));
     EXPECT_EQ(ConvertGrey(GreyImage{1, 2, {8, 123}}, o), (Picture(1, 2, {0x80, 0x00})));
+}
+
+// The sixteen-row wavefront against the row-by-row scan, on sizes around a band's height and its
+// 31-column lag, under thresholds at both ends, with random, flat extreme and alternating levels
+// (the largest errors).
+TEST(Dither, FloydSteinbergBandsEqualTheRowByRowScan) {
+    if (!ConvertPathSupported(ConvertPath::Avx2)) GTEST_SKIP() << "no AVX2 here";
+    std::mt19937 rng(16);
+    for (int w : {1, 2, 3, 15, 16, 17, 30, 31, 32, 33, 100, 257})
+        for (int h : {1, 2, 15, 16, 17, 33, 40})
+            for (int pattern = 0; pattern < 4; ++pattern) {
+                GreyImage grey = Flat(w, h, pattern == 1 ? 0 : 255);
+                for (std::size_t i = 0; i < grey.levels.size(); ++i)
+                    if (pattern == 0)
+                        grey.levels[i] = std::uint8_t(rng());
+                    else if (pattern == 3)
+                        grey.levels[i] = (i / 3 % 2) ? 255 : 0;
+                for (int t : {0, 125, 255})
+                    for (bool invert : {false, true}) {
+                        ImportOptions o;
+                        o.dither = Dither::FloydSteinberg;
+                        o.threshold = t;
+                        o.invert = invert;
+                        ASSERT_TRUE(ForceConvertPath(ConvertPath::Scalar));
+                        const Picture scan = ConvertGrey(grey, o);
+                        ASSERT_TRUE(ForceConvertPath(ConvertPath::Avx2));
+                        const Picture bands = ConvertGrey(grey, o);
+                        ResetConvertPath();
+                        ASSERT_EQ(bands, scan) << w << " x " << h << ", pattern " << pattern
+                                               << ", threshold " << t << ", invert " << invert;
+                    }
+            }
 }
 
 TEST(Dither, BayerFollowsTheMatrix) {

@@ -1,0 +1,95 @@
+#include "GreyRows.h"
+
+#include "Brightness.h"
+#include "Pipeline.h"
+
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define PICTOMA_HAVE_AVX2 1
+#include <immintrin.h>
+// On the function rather than the file, so no AVX2 instruction reaches code that runs on
+// processors without it; GreyRowFor hands the function out only on the AVX2 path.
+#define PICTOMA_AVX2 __attribute__((target("avx2")))
+#endif
+
+namespace pictoma::greyrows {
+
+void GreyRowScalar(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t* grey) {
+    for (int x = 0; x < width; ++x, rgba += kRgbaBytes) {
+        const std::uint8_t a = rgba[3];
+        if (a == 255) {  // Composite would give the channels back
+            grey[x] = std::uint8_t(Brightness(rgba[0], rgba[1], rgba[2]));
+            continue;
+        }
+        grey[x] = std::uint8_t(Brightness(Composite(rgba[0], a, bg), Composite(rgba[1], a, bg),
+                                          Composite(rgba[2], a, bg)));
+    }
+}
+
+#ifdef PICTOMA_HAVE_AVX2
+
+namespace {
+
+constexpr int kBlock = 8;  // pixels a step: one 256-bit load
+
+// floor(x / 255) for 0 <= x <= 65152, the largest c a + bg (255 - a) + 127, as (x 32897) >> 23.
+// The product stays below 2^31.
+PICTOMA_AVX2 inline __m256i Div255(__m256i x) {
+    return _mm256_srli_epi32(_mm256_mullo_epi32(x, _mm256_set1_epi32(32897)), 23);
+}
+
+// The brightness of four pixels, in the scalar rule's operations and order:
+// (0.51 g + 0.17 b) + 0.32 r, each product and sum rounded to double, then truncated.
+PICTOMA_AVX2 inline __m128i Brightness4(__m128i r, __m128i g, __m128i b) {
+    const __m256d greenBlue =
+        _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(0.51), _mm256_cvtepi32_pd(g)),
+                      _mm256_mul_pd(_mm256_set1_pd(0.17), _mm256_cvtepi32_pd(b)));
+    return _mm256_cvttpd_epi32(
+        _mm256_add_pd(greenBlue, _mm256_mul_pd(_mm256_set1_pd(0.32), _mm256_cvtepi32_pd(r))));
+}
+
+PICTOMA_AVX2 void GreyRowAvx2(const std::uint8_t* rgba, int width, std::uint8_t bg,
+                              std::uint8_t* grey) {
+    const __m256i low = _mm256_set1_epi32(0xFF);
+    const __m256i opaque = _mm256_set1_epi32(255);
+    const __m256i bgLevel = _mm256_set1_epi32(bg);
+    int x = 0;
+    for (; x + kBlock <= width; x += kBlock) {
+        const __m256i v = _mm256_loadu_si256(
+            reinterpret_cast<const __m256i*>(rgba + std::size_t(x) * kRgbaBytes));
+        __m256i r = _mm256_and_si256(v, low);
+        __m256i g = _mm256_and_si256(_mm256_srli_epi32(v, 8), low);
+        __m256i b = _mm256_and_si256(_mm256_srli_epi32(v, 16), low);
+        const __m256i a = _mm256_srli_epi32(v, 24);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, opaque)) != -1) {
+            // c' = (c a + bg (255 - a) + 127) / 255; an opaque pixel gets its channels back.
+            const __m256i rest = _mm256_add_epi32(
+                _mm256_mullo_epi32(bgLevel, _mm256_sub_epi32(opaque, a)), _mm256_set1_epi32(127));
+            r = Div255(_mm256_add_epi32(_mm256_mullo_epi32(r, a), rest));
+            g = Div255(_mm256_add_epi32(_mm256_mullo_epi32(g, a), rest));
+            b = Div255(_mm256_add_epi32(_mm256_mullo_epi32(b, a), rest));
+        }
+        const __m128i first = Brightness4(_mm256_castsi256_si128(r), _mm256_castsi256_si128(g),
+                                          _mm256_castsi256_si128(b));
+        const __m128i second =
+            Brightness4(_mm256_extracti128_si256(r, 1), _mm256_extracti128_si256(g, 1),
+                        _mm256_extracti128_si256(b, 1));
+        const __m128i levels =
+            _mm_packus_epi16(_mm_packs_epi32(first, second), _mm_setzero_si128());
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(grey + x), levels);
+    }
+    GreyRowScalar(rgba + std::size_t(x) * kRgbaBytes, width - x, bg, grey + x);
+}
+
+}  // namespace
+
+#endif
+
+GreyRowFn GreyRowFor(ConvertPath path) {
+#ifdef PICTOMA_HAVE_AVX2
+    if (path == ConvertPath::Avx2) return GreyRowAvx2;
+#endif
+    (void)path;
+    return GreyRowScalar;
+}
+
+}  // namespace pictoma::greyrows
