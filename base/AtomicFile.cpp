@@ -82,21 +82,26 @@ private:
     int m_fd;
 };
 
-bool WriteAll(int fd, std::span<const std::string_view> parts) {
-    for (std::string_view data : parts) {
+using Producer = std::function<void(const PutData& put)>;
+
+// Writes every piece `produce` gives; false, with errno from the failed write, once one fails.
+bool WriteAll(int fd, const Producer& produce) {
+    int failure = 0;
+    produce([&](std::string_view data) {
         const char* p = data.data();
         std::size_t left = data.size();
-        while (left > 0) {
+        while (failure == 0 && left > 0) {
             const ssize_t n = ::write(fd, p, left);
             if (n < 0) {
-                if (errno == EINTR) continue;
-                return false;
+                if (errno != EINTR) failure = errno;
+                continue;
             }
             p += n;
             left -= std::size_t(n);
         }
-    }
-    return true;
+    });
+    errno = failure;
+    return failure == 0;
 }
 
 // fsync that accepts what cannot be synced (a pipe, a terminal, a read-only medium).
@@ -142,21 +147,17 @@ bool LinkAnonymous(int fd, int dirFd, const std::string& name) {
 // Writes into an existing object that is not a regular file (a device, a FIFO): no temporary
 // file and no rename, which would replace the object itself.
 std::string WriteStraight(const std::string& shown, const fs::path& target,
-                          std::span<const std::string_view> parts) {
+                          const Producer& produce) {
     Fd fd(::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) return Failure(shown, "cannot open it for writing", errno);
-    if (!WriteAll(fd.get(), parts)) return Failure(shown, "writing failed", errno);
+    if (!WriteAll(fd.get(), produce)) return Failure(shown, "writing failed", errno);
     if (!fd.Close()) return Failure(shown, "writing failed", errno);
     return {};
 }
 
 }  // namespace
 
-std::string WriteFileAtomically(const std::string& path, std::string_view data) {
-    return WriteFileAtomically(path, std::span<const std::string_view>(&data, 1));
-}
-
-std::string WriteFileAtomically(const std::string& path, std::span<const std::string_view> parts) {
+std::string WriteFileAtomically(const std::string& path, const Producer& produce) {
     if (path.empty()) return "Cannot write a file without a name";
     int err = 0;
     const std::optional<fs::path> resolved = ResolveLinks(path, err);
@@ -166,7 +167,7 @@ std::string WriteFileAtomically(const std::string& path, std::span<const std::st
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return Failure(path, "it is a folder", 0);
-    if (exists && !S_ISREG(st.st_mode)) return WriteStraight(path, target, parts);
+    if (exists && !S_ISREG(st.st_mode)) return WriteStraight(path, target, produce);
 
     // A file being replaced keeps its permission bits, owner and group (as far as the process may
     // set them); a new one gets the usual 0666 & ~umask.
@@ -212,7 +213,7 @@ std::string WriteFileAtomically(const std::string& path, std::span<const std::st
         (void)!::fchown(fd.get(), uid_t(-1), st.st_gid);
     }
     if (::fchmod(fd.get(), mode) != 0) return fail("cannot set its permissions", errno);
-    if (!WriteAll(fd.get(), parts) || !Sync(fd.get())) return fail("writing failed", errno);
+    if (!WriteAll(fd.get(), produce) || !Sync(fd.get())) return fail("writing failed", errno);
 
     if (anonymous) {
         // A name that does not exist yet is taken directly; otherwise a fresh name is renamed
@@ -240,11 +241,8 @@ std::string WriteFileAtomically(const std::string& path, std::span<const std::st
 
 #else
 
-std::string WriteFileAtomically(const std::string& path, std::string_view data) {
-    return WriteFileAtomically(path, std::span<const std::string_view>(&data, 1));
-}
-
-std::string WriteFileAtomically(const std::string& path, std::span<const std::string_view> parts) {
+std::string WriteFileAtomically(const std::string& path,
+                                const std::function<void(const PutData& put)>& produce) {
     if (path.empty()) return "Cannot write a file without a name";
     fs::path target = fs::u8path(path);
     fs::path tmp = target;
@@ -252,8 +250,9 @@ std::string WriteFileAtomically(const std::string& path, std::span<const std::st
     std::FILE* f = _wfopen(tmp.c_str(), L"wb");
     if (!f) return Failure(path, "cannot create a file in its folder", errno);
     bool ok = true;
-    for (std::string_view data : parts)
+    produce([&](std::string_view data) {
         ok = ok && std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    });
     ok = (std::fclose(f) == 0) && ok;
     if (!ok) {
         fs::remove(tmp);
@@ -269,5 +268,16 @@ std::string WriteFileAtomically(const std::string& path, std::span<const std::st
 }
 
 #endif
+
+std::string WriteFileAtomically(const std::string& path, std::string_view data) {
+    return WriteFileAtomically(path, std::span<const std::string_view>(&data, 1));
+}
+
+std::string WriteFileAtomically(const std::string& path, std::span<const std::string_view> parts) {
+    return WriteFileAtomically(path, [parts](const PutData& put) {
+        for (std::string_view part : parts)
+            put(part);
+    });
+}
 
 }  // namespace pictoma

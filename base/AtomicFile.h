@@ -1,6 +1,7 @@
 #pragma once
 // Writing a whole file so that a failure never leaves a half-written or lost target.
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,5 +18,13 @@ namespace pictoma {
 std::string WriteFileAtomically(const std::string& path, std::string_view data);
 // The same for data given in parts, written one after the other.
 std::string WriteFileAtomically(const std::string& path, std::span<const std::string_view> parts);
+
+// Hands one piece of the data to the writer.
+using PutData = std::function<void(std::string_view piece)>;
+// The same for data made while it is written, so that a large output is never held whole:
+// `produce` calls put with each piece in order. After a failed write put does nothing more, and
+// the result is the failure, the old file left intact.
+std::string WriteFileAtomically(const std::string& path,
+                                const std::function<void(const PutData& put)>& produce);
 
 }  // namespace pictoma

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <thread>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -65,6 +66,43 @@ TEST_F(AtomicFile, FailureNamesTheFileAndKeepsTheOldOne) {
 
 std::size_t Entries(const fs::path& dir) {
     return std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+// Pieces made while writing land in order; a piece that cannot be written (the file size limit
+// of a child process) fails the whole write, the pieces after it go nowhere, and the old file
+// stays.
+TEST_F(AtomicFile, ProducedPiecesAreWrittenInOrderAndAFailedOneKeepsTheOldFile) {
+    const fs::path target = dir / "made.pbm";
+    const std::string big(1 << 20, 'x');
+    EXPECT_EQ(WriteFileAtomically(target.string(),
+                                  [&](const PutData& put) {
+                                      put("P4\n");
+                                      put(big);
+                                      put("");
+                                      put("end");
+                                  }),
+              "");
+    EXPECT_EQ(Slurp(target), "P4\n" + big + "end");
+
+    std::ofstream(target) << "old";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int pieces = 0;
+        const std::string err = WriteFileAtomically(target.string(), [&](const PutData& put) {
+            for (int i = 0; i < 4; ++i, ++pieces)
+                put(std::string(3000, 'n'));
+        });
+        const bool ok = err.find("writing failed") != std::string::npos && pieces == 4 &&
+                        Slurp(target) == "old" && Entries(dir) == 1;
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Slurp(target), "old");
 }
 
 TEST_F(AtomicFile, SymbolicLinksAreFollowedAndStayLinks) {
