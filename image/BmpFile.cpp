@@ -29,6 +29,7 @@ std::string BmpFile::Open(const std::string& path) {
         return NotRegularFileText(path);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    m_fileSize = std::uint64_t(st.st_size);
     m_fp = ::fdopen(fd, "rb");
     if (!m_fp) {
         const int err = errno;
@@ -57,6 +58,7 @@ void BmpFile::Close() {
     m_fp = nullptr;
     m_mem = nullptr;
     m_memSize = 0;
+    m_fileSize = 0;
     m_buf.reset();
     m_pos = m_bufStart = m_end = 0;
 }
@@ -79,22 +81,41 @@ const std::uint8_t* BmpFile::At(std::uint64_t offset, std::size_t n, std::size_t
                                     : offset + n > kBufferSize ? offset + n - kBufferSize
                                                                : 0;
         m_bufStart = start;
-        m_end = 0;
-        // A position beyond what fseek can express is beyond any real file: nothing is there.
-        if (start > std::uint64_t(std::numeric_limits<long>::max()) ||
-            std::fseek(m_fp, long(start), SEEK_SET) != 0)
-            return &kNothing;
-        while (m_end < kBufferSize) {
-            const std::size_t r = std::fread(m_buf.get() + m_end, 1, kBufferSize - m_end, m_fp);
-            if (r == 0) break;  // end of file, or a read error: both end the reading
-            m_end += r;
-        }
+        m_end = Fill(start);
     }
     const std::size_t at = std::size_t(offset - m_bufStart);
     if (at >= m_end) return &kNothing;
     *got = std::min(n, m_end - at);
     m_pos = offset + *got;
     return m_buf.get() + at;
+}
+
+std::size_t BmpFile::Fill(std::uint64_t start) {
+    std::size_t filled = 0;
+#ifndef _WIN32
+    // Positioned reads of at most what the file held when it was opened: one system call per
+    // buffer-full, none to seek or to find the end.
+    if (start >= m_fileSize) return 0;
+    const std::size_t want = std::size_t(std::min<std::uint64_t>(kBufferSize, m_fileSize - start));
+    const int fd = ::fileno(m_fp);
+    while (filled < want) {
+        const ssize_t r = ::pread(fd, m_buf.get() + filled, want - filled, off_t(start + filled));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;  // the file got shorter, or a read error: both end the reading
+        filled += std::size_t(r);
+    }
+#else
+    // A position beyond what fseek can express is beyond any real file: nothing is there.
+    if (start > std::uint64_t(std::numeric_limits<long>::max()) ||
+        std::fseek(m_fp, long(start), SEEK_SET) != 0)
+        return 0;
+    while (filled < kBufferSize) {
+        const std::size_t r = std::fread(m_buf.get() + filled, 1, kBufferSize - filled, m_fp);
+        if (r == 0) break;  // end of file, or a read error: both end the reading
+        filled += r;
+    }
+#endif
+    return filled;
 }
 
 std::size_t BmpFile::Read(void* dst, std::size_t n) {

@@ -55,7 +55,11 @@ public:
     void WillRead(std::uint64_t from, std::uint64_t to, bool backwards);
 
 private:
+    // Reads the file's bytes from `start` into the buffer, as many as fit; returns how many.
+    std::size_t Fill(std::uint64_t start);
+
     std::FILE* m_fp = nullptr;
+    std::uint64_t m_fileSize = 0;         // the size when opened
     const std::uint8_t* m_mem = nullptr;  // the bytes in memory
     std::size_t m_memSize = 0;
     std::uint64_t m_pos = 0;  // the read position
