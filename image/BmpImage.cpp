@@ -187,6 +187,20 @@ Status CBmpImage::CheckHeader() {
 }
 
 void CBmpImage::Convert() {
+    // The previous picture's memory is reused (a threshold step converts the same size again);
+    // memory much larger than needed is given back. Each byte is written once: rows are appended
+    // as they are decided, so nothing is zeroed first and then overwritten.
+    const std::size_t size = mono::ByteCount(m_nWidth, m_nHeight);
+    const auto bpr = std::size_t(mono::BytesPerRow(m_nWidth));
+    std::vector<std::uint8_t>& picture = m_bits;
+    if (picture.capacity() > 2 * size) picture = std::vector<std::uint8_t>();
+    picture.clear();
+    picture.reserve(size);
+    PrepareForWriting(picture.data(), picture.capacity());
+    ConvertRows([&](const std::uint8_t* row) { picture.insert(picture.end(), row, row + bpr); });
+}
+
+void CBmpImage::ConvertRows(const std::function<void(const std::uint8_t* row)>& sink) {
     const int width = m_nWidth;
     const int height = m_nHeight;
     const int bits = m_wBitCount;
@@ -220,23 +234,14 @@ void CBmpImage::Convert() {
             black555[w] = Brightness555(std::uint16_t(w)) <= m_nThreshold;
     }
 
-    // The picture is built top row first and each byte written once: a row is decided into a
-    // small buffer and appended, so no byte is zeroed first and then overwritten. A row that the
-    // file does not hold, or holds in part, is white from where its data ends. Bottom-up files
-    // are therefore walked from their last stored row back to their first.
+    // Rows go out top row first, so bottom-up files are walked from their last stored row back to
+    // their first. A row that the file does not hold, or holds in part, is white from where its
+    // data ends.
     const std::size_t rowData = std::size_t(RowDataBytes(bits, width));
     const std::uint64_t stride = rowData + std::uint64_t(m_nRowPadding);
     const std::uint64_t first = m_dwOffBits;
     const std::uint64_t last = first + stride * std::uint64_t(height);
     m_file.WillRead(first, last, !m_bTopDown);
-    // The previous picture's memory is reused (a threshold step converts the same size again);
-    // memory much larger than needed is given back.
-    const std::size_t size = mono::ByteCount(width, height);
-    std::vector<std::uint8_t>& picture = m_bits;
-    if (picture.capacity() > 2 * size) picture = std::vector<std::uint8_t>();
-    picture.clear();
-    picture.reserve(size);
-    PrepareForWriting(picture.data(), picture.capacity());
     std::vector<std::uint8_t> row(static_cast<std::size_t>(bpr));
     for (int y = 0; y < height; ++y) {
         const std::uint64_t at = first + stride * std::uint64_t(m_bTopDown ? y : height - 1 - y);
@@ -283,7 +288,7 @@ void CBmpImage::Convert() {
         }
         const int written = mono::BytesPerRow(n);
         std::memset(dst + written, 0, std::size_t(bpr - written));
-        picture.insert(picture.end(), dst, dst + bpr);
+        sink(dst);
     }
     m_file.Close();
 }

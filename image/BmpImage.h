@@ -3,6 +3,7 @@
 // layout (mono.h) by a brightness threshold. The file is read again on every Load.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ public:
     Status CheckMemory(std::span<const std::uint8_t> data);
     // Builds m_bits from the open file, then closes it. Pixels the file does not hold stay white.
     void Convert();
+    // Decides the open file's rows the same way, top row first, and passes each to `sink`
+    // (BytesPerRow(width) bytes, valid during the call), then closes the file. The picture held
+    // (m_bits) stays as it was: a caller that only passes the rows on never holds them all.
+    void ConvertRows(const std::function<void(const std::uint8_t* row)>& sink);
 
     // Sets pixel (x, y), 1-based, of the converted picture to black in rows of `rowBytes` bytes; it
     // never clears a bit. A pixel outside the buffer is ignored. (Convert itself packs eight

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <variant>
 
@@ -284,10 +285,16 @@ std::string_view AsText(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
+// Writes the whole converted bitmap out as its rows are decided, instead of making a picture; gives
+// the exit status.
+using BitmapStream = std::function<int(CBmpImage& image)>;
+
 // The bitmap reader, as the editor's Open reads. A text form without --crop or --resize refuses a
-// picture larger than the screen from its header, before converting it.
+// picture larger than the screen from its header, before converting it. With a `stream` the
+// bitmap goes there and the result is its status.
 std::variant<Picture, Stop> ReadBitmap(const ConvertOptions& o, const Job& job,
-                                       const std::vector<std::uint8_t>* piped, std::ostream& err) {
+                                       const std::vector<std::uint8_t>* piped,
+                                       const BitmapStream* stream, std::ostream& err) {
     CBmpImage image;
     image.SetThreshold(o.threshold);
     image.SetFileName(job.input);
@@ -303,6 +310,7 @@ std::variant<Picture, Stop> ReadBitmap(const ConvertOptions& o, const Job& job,
         const Size size = image.GetSize();
         if (TooLargeForScreen(size.width, size.height)) return Stop{TooLarge(err, job.name, size)};
     }
+    if (stream) return Stop{(*stream)(image)};
     image.Convert();
     return image.TakePicture();
 }
@@ -345,7 +353,8 @@ std::variant<Picture, Stop> ReadImported(const ConvertOptions& o, const Job& job
 
 // Reads one input by what it holds: a bitmap, source text, or any other picture.
 std::variant<Picture, Stop> ReadPicture(const ConvertOptions& o, const Job& job, std::istream& in,
-                                        const ConvertServices& services, std::ostream& err) {
+                                        const ConvertServices& services, const BitmapStream* stream,
+                                        std::ostream& err) {
     const bool piped = job.input == "-";
     std::vector<std::uint8_t> bytes;
     if (piped) {
@@ -364,7 +373,7 @@ std::variant<Picture, Stop> ReadPicture(const ConvertOptions& o, const Job& job,
     }
     const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
     if (bitmap && !o.import && !o.importOption)
-        return ReadBitmap(o, job, piped ? &bytes : nullptr, err);
+        return ReadBitmap(o, job, piped ? &bytes : nullptr, stream, err);
     // Only other inputs need the longer look that tells source text.
     if (!bitmap && !piped && !ReadHead(job.input, bytes, kSourceSniffBytes, err)) return Stop{1};
     if (!bitmap && StartsLikeSourceText(AsText(bytes))) {
@@ -388,13 +397,16 @@ std::optional<Stop> Edit(const ConvertOptions& o, Picture& picture, std::ostream
     return std::nullopt;
 }
 
+std::string PbmHeader(int width, int height) {
+    return "P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n";
+}
+
 // The written form of the picture: its text, the PBM header (the PBM body is the picture's own
 // bytes), or the PNG file.
 std::variant<std::string, Stop> Render(const ConvertOptions& o, const Job& job,
                                        const Picture& picture, const ConvertServices& services,
                                        std::ostream& err) {
-    if (o.form == OutputForm::Pbm)
-        return "P4\n" + std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n";
+    if (o.form == OutputForm::Pbm) return PbmHeader(picture.width, picture.height);
     const ScreenPosition centre = CentredPosition(picture.width, picture.height);
     const int x = o.x.value_or(centre.x), y = o.y.value_or(centre.y);
     if (o.form == OutputForm::Png) {
@@ -435,11 +447,13 @@ std::variant<std::string, Stop> Render(const ConvertOptions& o, const Job& job,
     return std::string();
 }
 
-int Write(const std::string& output, std::span<const std::string_view> parts, std::ostream& out,
-          std::ostream& err) {
+// Writes what `produce` makes to the output: standard output, or a file written safely.
+int Write(const std::string& output, const std::function<void(const PutData& put)>& produce,
+          std::ostream& out, std::ostream& err) {
     if (output.empty() || output == "-") {
-        for (std::string_view part : parts)
-            out.write(part.data(), std::streamsize(part.size()));
+        produce([&](std::string_view piece) {
+            out.write(piece.data(), std::streamsize(piece.size()));
+        });
         out.flush();
         if (!out) {
             err << kProgram << ": cannot write to standard output\n";
@@ -447,7 +461,7 @@ int Write(const std::string& output, std::span<const std::string_view> parts, st
         }
         return 0;
     }
-    const std::string failure = WriteFileAtomically(output, parts);
+    const std::string failure = WriteFileAtomically(output, produce);
     if (!failure.empty()) {
         err << kProgram << ": " << failure << '\n';
         return 1;
@@ -455,9 +469,37 @@ int Write(const std::string& output, std::span<const std::string_view> parts, st
     return 0;
 }
 
+// A PBM of a whole bitmap, written as the reader decides its rows, a few dozen kilobytes at a
+// time: the picture is never held, so its memory is never asked for.
+int StreamPbm(CBmpImage& image, const std::string& output, std::ostream& out, std::ostream& err) {
+    constexpr std::size_t kPiece = 64 * 1024;
+    const Size size = image.GetSize();
+    const auto rowBytes = std::size_t(mono::BytesPerRow(size.width));
+    return Write(
+        output,
+        [&](const PutData& put) {
+            put(PbmHeader(size.width, size.height));
+            std::string piece;
+            piece.reserve(kPiece + rowBytes);
+            image.ConvertRows([&](const std::uint8_t* row) {
+                piece.append(reinterpret_cast<const char*>(row), rowBytes);
+                if (piece.size() >= kPiece) {
+                    put(piece);
+                    piece.clear();
+                }
+            });
+            put(piece);
+        },
+        out, err);
+}
+
 int ConvertOne(const ConvertOptions& o, const Job& job, std::istream& in, std::ostream& out,
                std::ostream& err, const ConvertServices& services) {
-    auto read = ReadPicture(o, job, in, services, err);
+    const BitmapStream stream = [&](CBmpImage& image) {
+        return StreamPbm(image, job.output, out, err);
+    };
+    const bool streamed = o.form == OutputForm::Pbm && !o.crop && !o.resize;
+    auto read = ReadPicture(o, job, in, services, streamed ? &stream : nullptr, err);
     if (const Stop* stop = std::get_if<Stop>(&read)) return stop->status;
     Picture& picture = std::get<Picture>(read);
     if (const auto stop = Edit(o, picture, err)) return stop->status;
@@ -470,8 +512,13 @@ int ConvertOne(const ConvertOptions& o, const Job& job, std::istream& in, std::o
             ? std::string_view(reinterpret_cast<const char*>(picture.bytes.data()),
                                picture.bytes.size())
             : std::string_view();
-    const std::string_view parts[] = {text, body};
-    return Write(job.output, parts, out, err);
+    return Write(
+        job.output,
+        [&](const PutData& put) {
+            put(text);
+            put(body);
+        },
+        out, err);
 }
 
 // DIR/<input name without its extension>.txt (.pbm, .png).

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "BmpBuilder.h"
+#include "BmpImage.h"
 #include "Convert.h"
 #include "IconSource.h"
 
@@ -163,6 +164,32 @@ TEST(Convert, CropThenResize) {
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(c.part), std::string::npos) << r.err;
     }
+}
+
+// A PBM of a whole bitmap is written as its rows are decided, in pieces: the bytes are the
+// opened picture's, bottom-up and top-down, to standard output and to a file.
+TEST(Convert, AWholeBitmapAsPbmIsTheOpenedPictureInEveryWay) {
+    const std::string dir = ::testing::TempDir() + "convert_pbm_" + std::to_string(::getpid());
+    fs::create_directories(dir);
+    for (bool topDown : {false, true}) {
+        Bmp bmp(2003, 300, 24);  // 251 bytes a row: the 64 KiB pieces end inside rows
+        bmp.topDown = topDown;
+        bmp.pixel = [](int x, int y) { return (x * 7 + y * 13) % 5 < 2 ? 0u : 0xFFFFFFu; };
+        const std::string in = test::WriteTemp("convert_pbm.bmp", bmp.Bytes());
+        CBmpImage image;
+        image.SetFileName(in);
+        ASSERT_TRUE(image.Load());
+        const Picture picture = image.GetPicture();
+        const std::string want =
+            "P4\n2003 300\n" + std::string(picture.bytes.begin(), picture.bytes.end());
+        const Outcome r = Convert({"-f", "pbm", in});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, want) << "top-down " << topDown;
+        const std::string file = dir + "/out.pbm";
+        ASSERT_EQ(Convert({"-f", "pbm", "-o", file, in}).status, 0);
+        EXPECT_EQ(Slurp(file), want) << "top-down " << topDown;
+    }
+    fs::remove_all(dir);
 }
 
 TEST(Convert, StandardInputAndOutputByDash) {
