@@ -10,7 +10,9 @@ namespace pictoma {
 namespace {
 
 constexpr qint64 kDecodeLimitBytes = qint64(kDecodeLimitMiB) * 1024 * 1024;
-constexpr qint64 kBandBytes = 2 * 1024 * 1024;
+constexpr qint64 kBandBytes = 256 * 1024;
+
+constexpr qint64 kSignatureBytes = 12;  // enough for every signature RasterFormatOf knows
 
 bool IsVectorFormat(const QByteArray& format) {
     return format == "svg" || format == "svgz";
@@ -44,10 +46,26 @@ std::string TooLarge(const QString& name, QSize size) {
 QImageRows::QImageRows(QImage image)
     : m_image(std::move(image)),
       m_direct(m_image.format() == QImage::Format_RGBA8888 ||
-               m_image.format() == QImage::Format_RGBX8888) {}
+               m_image.format() == QImage::Format_RGBX8888),
+      m_words(m_image.format() == QImage::Format_ARGB32 ||
+              m_image.format() == QImage::Format_RGB32) {}
 
 const std::uint8_t* QImageRows::Row(int y, std::uint8_t* scratch) {
     if (m_direct) return m_image.constScanLine(y);
+    if (m_words) {
+        // What most decoders give: reordered into the scratch row, without a converted copy.
+        const auto* words = reinterpret_cast<const std::uint32_t*>(m_image.constScanLine(y));
+        const bool opaque = m_image.format() == QImage::Format_RGB32;
+        std::uint8_t* out = scratch;
+        for (int x = 0; x < m_image.width(); ++x, out += kRgbaBytes) {
+            const std::uint32_t p = words[x];
+            out[0] = std::uint8_t(p >> 16);
+            out[1] = std::uint8_t(p >> 8);
+            out[2] = std::uint8_t(p);
+            out[3] = opaque ? 255 : std::uint8_t(p >> 24);
+        }
+        return scratch;
+    }
     if (m_band.isNull() || y < m_bandFirst || y >= m_bandFirst + m_band.height()) {
         const qint64 rowBytes = std::max<qint64>(1, qint64(m_image.width()) * kRgbaBytes);
         const int rows = int(std::clamp<qint64>(kBandBytes / rowBytes, 1, m_image.height() - y));
@@ -108,12 +126,26 @@ std::shared_ptr<ImportSource> ImportSource::Decode(QImageReader& reader, const Q
 }
 
 std::shared_ptr<ImportSource> ImportSource::Open(const QString& path, std::string& error) {
+    if (const QByteArray format = RasterFormatOfFile(path); !format.isEmpty()) {
+        QImageReader named(path, format);
+        named.setAutoDetectImageFormat(false);
+        if (named.canRead()) return Decode(named, path, nullptr, error);
+    }
+    // Not a signature we know, or not that format after all: the reader finds out.
     QImageReader reader(path);
     return Decode(reader, path, nullptr, error);
 }
 
 std::shared_ptr<ImportSource> ImportSource::FromBytes(const QByteArray& data, const QString& name,
                                                       std::string& error) {
+    if (const QByteArray format = RasterFormatOf(data); !format.isEmpty()) {
+        QBuffer buffer;
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader named(&buffer, format);
+        named.setAutoDetectImageFormat(false);
+        if (named.canRead()) return Decode(named, name, &data, error);
+    }
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
@@ -142,6 +174,23 @@ std::unique_ptr<RgbaRows> ImportSource::Rows(Size target) const {
         if (!rendered.isNull()) return std::make_unique<QImageRows>(std::move(rendered));
     }
     return std::make_unique<QImageRows>(m_image);
+}
+
+QByteArray RasterFormatOf(const QByteArray& head) {
+    if (head.startsWith("\x89PNG\r\n\x1a\n")) return "png";
+    if (head.startsWith("\xff\xd8\xff")) return "jpeg";
+    if (head.startsWith("GIF87a") || head.startsWith("GIF89a")) return "gif";
+    if (head.startsWith("BM")) return "bmp";
+    if (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP") return "webp";
+    if (head.startsWith(QByteArray("II*\0", 4)) || head.startsWith(QByteArray("MM\0*", 4)))
+        return "tiff";
+    return {};
+}
+
+QByteArray RasterFormatOfFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? RasterFormatOf(file.read(kSignatureBytes))
+                                          : QByteArray();
 }
 
 QStringList ReadableFormats() {

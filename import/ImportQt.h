@@ -32,8 +32,9 @@ public:
 
 private:
     QImage m_image;
-    bool m_direct;
-    QImage m_band;  // rows m_bandFirst.. converted
+    bool m_direct;  // rows in the pipeline's own layout
+    bool m_words;   // one 32-bit word 0xAARRGGBB a pixel (0xFFRRGGBB for RGB32), reordered here
+    QImage m_band;  // other formats: rows m_bandFirst.. converted by Qt
     int m_bandFirst = 0;
 };
 
@@ -70,6 +71,14 @@ private:
     QByteArray m_svg;  // an SVG's bytes
     QByteArray m_format;
 };
+
+// The format of a picture from its first bytes, for the raster formats whose signature leaves no
+// doubt ("png", "jpeg", "gif", "bmp", "webp", "tiff"); empty for any other. A reader told the
+// format asks only that format's handler; one left to find it asks every format plugin, each
+// loaded with its libraries, whether it knows the format.
+QByteArray RasterFormatOf(const QByteArray& head);
+// The same for the file at `path`; empty when it cannot be read.
+QByteArray RasterFormatOfFile(const QString& path);
 
 // The formats the machine's readers decode, lower case ("bmp", "gif", "jpeg", "png", "svg", ...).
 QStringList ReadableFormats();

@@ -37,13 +37,17 @@ std::shared_ptr<const PictureSource> Decode(const std::string& name,
     if (bytes) {
         const QByteArray data = QByteArray::fromRawData(
             reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
-        QBuffer buffer;
-        buffer.setData(data);
-        buffer.open(QIODevice::ReadOnly);
-        EnsureApplicationFor(QImageReader::imageFormat(&buffer));
+        // Only a picture without a raster signature may be SVG; asking a reader to find the
+        // format out loads every format plugin.
+        if (RasterFormatOf(data).isEmpty()) {
+            QBuffer buffer;
+            buffer.setData(data);
+            buffer.open(QIODevice::ReadOnly);
+            EnsureApplicationFor(QImageReader(&buffer).format());
+        }
         return ImportSource::FromBytes(QByteArray(data), qname, error);
     }
-    EnsureApplicationFor(QImageReader::imageFormat(qname));
+    if (RasterFormatOfFile(qname).isEmpty()) EnsureApplicationFor(QImageReader(qname).format());
     return ImportSource::Open(qname, error);
 }
 

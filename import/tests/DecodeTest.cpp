@@ -293,8 +293,9 @@ TEST(Decode, AnimatedGifGivesItsFirstFrame) {
 
 TEST(Decode, ClipboardImagesOfAnyFormat) {
     const QImage card = Card(QImage::Format_ARGB32, true);
-    for (QImage::Format f : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGBA8888,
-                             QImage::Format_RGB888, QImage::Format_Mono}) {
+    for (QImage::Format f :
+         {QImage::Format_ARGB32, QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied,
+          QImage::Format_RGBA8888, QImage::Format_RGB888, QImage::Format_Mono}) {
         const QImage img = card.convertToFormat(f);
         const auto source = ImportSource::FromImage(img);
         ASSERT_TRUE(source);
@@ -329,6 +330,31 @@ TEST(Decode, FilesByPathAndTheirErrors) {
         EXPECT_EQ(error.back(), ')');
         EXPECT_GT(error.size(), prefix.size() + 1) << "a reason";
     }
+}
+
+// Each raster format the reader is told from its signature, whatever the file is called; a
+// PNG under another format's name still decodes, and text is told nothing.
+TEST(Decode, SignaturesNameTheFormatWhateverTheFileIsCalled) {
+    const QImage card = Card(QImage::Format_RGB32, false);
+    for (const char* format : {"png", "jpeg", "gif", "bmp", "webp", "tiff"}) {
+        if (!QImageWriter::supportedImageFormats().contains(format)) continue;
+        EXPECT_EQ(RasterFormatOf(Write(card, format)), QByteArray(format));
+    }
+    for (const char* other : {"", "<svg xmlns=", "P6\n1 1\n255\n", "this is no picture"})
+        EXPECT_EQ(RasterFormatOf(other), QByteArray()) << other;
+
+    QTemporaryDir dir;
+    const QString misnamed = dir.filePath("card.gif");
+    {
+        QFile f(misnamed);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(Write(card, "png"));
+    }
+    EXPECT_EQ(RasterFormatOfFile(misnamed), "png");
+    std::string error;
+    const auto source = ImportSource::Open(misnamed, error);
+    ASSERT_TRUE(source) << error;
+    EXPECT_EQ(ImportPicture(*source, {}), Reference(card, {}));
 }
 
 quint32 Crc32(const QByteArray& bytes) {
