@@ -1,8 +1,8 @@
 #pragma once
 // The composite and brightness steps on one RGBA row when nothing is scaled: each pixel laid over
 // the background level, then its brightness by the bitmap reader's rule (Brightness.h). The
-// vector form evaluates the same double-precision expression four pixels at a time, with the same
-// operations in the same order, so both give the same levels.
+// vector forms evaluate the same double-precision expression, two or four pixels at a time, with
+// the same operations in the same order, so all give the same levels.
 
 #include <cstdint>
 
@@ -15,8 +15,7 @@ using GreyRowFn = void (*)(const std::uint8_t* rgba, int width, std::uint8_t bg,
 
 void GreyRowScalar(const std::uint8_t* rgba, int width, std::uint8_t bg, std::uint8_t* grey);
 
-// The row function of `path`: AVX2 where the path is AVX2 (and this build has it), else the scalar
-// one.
+// The row function of `path` (the scalar one where this build has no vector form of it).
 GreyRowFn GreyRowFor(ConvertPath path);
 
 }  // namespace pictoma::greyrows

@@ -165,9 +165,10 @@ public:
             m_errors.assign(3, Errors(std::size_t(width)));
             m_black.resize(std::size_t(width));
         }
-        if (m_dither == Dither::FloydSteinberg && bands::Available(ActiveConvertPath()))
+        if (const ConvertPath path = ActiveConvertPath();
+            m_dither == Dither::FloydSteinberg && bands::Available(path))
             m_bands = std::make_unique<bands::FloydSteinbergBands>(width, outWidth, m_threshold,
-                                                                   m_invert);
+                                                                   m_invert, path);
         else if (m_dither == Dither::FloydSteinberg) {
             m_heldLevels.resize(std::size_t(width));
             m_heldBlack.resize(std::size_t(width));
@@ -329,7 +330,7 @@ private:
     std::vector<std::uint8_t> m_black;
     std::vector<std::uint8_t> m_heldLevels, m_heldBlack;  // the upper row of a pair
     std::uint8_t* m_heldOut = nullptr;                    // where it goes; null when none waits
-    std::unique_ptr<bands::FloydSteinbergBands> m_bands;  // Floyd-Steinberg sixteen rows at once
+    std::unique_ptr<bands::FloydSteinbergBands> m_bands;  // Floyd-Steinberg a band of rows at once
     std::array<std::array<int, kBayerSize>, kBayerSize> m_bayer{};
 };
 
