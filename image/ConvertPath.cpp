@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "VectorIsa.h"
+
 namespace pictoma {
 
 namespace {
@@ -12,7 +14,7 @@ constexpr int kNotForced = -1;
 std::atomic<int> g_forced{kNotForced};
 
 bool HasSse2() {
-#if defined(__x86_64__) || defined(_M_X64) || defined(__SSE2__)
+#ifdef PICTOMA_HAVE_SSE2
     return true;
 #else
     return false;
@@ -20,7 +22,7 @@ bool HasSse2() {
 }
 
 bool HasAvx2() {
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#ifdef PICTOMA_HAVE_AVX2
     // Also checks that the operating system saves the 256-bit registers.
     return __builtin_cpu_supports("avx2");
 #else

@@ -1,18 +1,14 @@
-// The 256-bit kernels. Compiled with the target attribute on each function rather than a flag on
-// the file, so nothing here can leak AVX2 instructions into code that runs on processors without
-// them; KernelsFor hands them out only where the processor has AVX2.
+// The 256-bit kernels, each function compiled for AVX2 on its own (VectorIsa.h); KernelsFor hands
+// them out only where the processor has AVX2.
 
 #include "RowKernels.h"
+#include "VectorIsa.h"
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-
-#include <immintrin.h>
+#ifdef PICTOMA_HAVE_AVX2
 
 #include <cstring>
 
 #include "mono.h"
-
-#define PICTOMA_AVX2 __attribute__((target("avx2")))
 
 namespace pictoma::rows {
 

@@ -2,10 +2,9 @@
 // compiler flag; elsewhere it offers nothing and the scalar kernels serve.
 
 #include "RowKernels.h"
+#include "VectorIsa.h"
 
-#if defined(__SSE2__) || defined(__x86_64__) || defined(_M_X64)
-
-#include <emmintrin.h>
+#ifdef PICTOMA_HAVE_SSE2
 
 #include <cstring>
 

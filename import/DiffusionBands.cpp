@@ -3,18 +3,7 @@
 #include <algorithm>
 
 #include "MonoRows.h"
-
-#if defined(__SSE2__) || defined(__x86_64__) || defined(_M_X64)
-#define PICTOMA_HAVE_SSE2 1  // part of every x86-64 processor: no flag needed
-#include <emmintrin.h>
-#endif
-
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#define PICTOMA_HAVE_AVX2 1
-#include <immintrin.h>
-// On the function rather than the file: Available() admits it only on the AVX2 path.
-#define PICTOMA_AVX2 __attribute__((target("avx2")))
-#endif
+#include "VectorIsa.h"
 
 namespace pictoma::bands {
 

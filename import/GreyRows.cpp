@@ -1,22 +1,10 @@
 #include "GreyRows.h"
 
-#include "Brightness.h"
-#include "Pipeline.h"
-
 #include <cstring>
 
-#if defined(__SSE2__) || defined(__x86_64__) || defined(_M_X64)
-#define PICTOMA_HAVE_SSE2 1  // part of every x86-64 processor: no flag needed
-#include <emmintrin.h>
-#endif
-
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#define PICTOMA_HAVE_AVX2 1
-#include <immintrin.h>
-// On the function rather than the file, so no AVX2 instruction reaches code that runs on
-// processors without it; GreyRowFor hands the function out only on the AVX2 path.
-#define PICTOMA_AVX2 __attribute__((target("avx2")))
-#endif
+#include "Brightness.h"
+#include "Pipeline.h"
+#include "VectorIsa.h"
 
 namespace pictoma::greyrows {
 
