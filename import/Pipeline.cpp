@@ -161,17 +161,18 @@ public:
           m_threshold(Clamped(options).threshold),
           m_dither(options.dither),
           m_invert(options.invert) {
-        if (m_dither == Dither::FloydSteinberg || m_dither == Dither::Atkinson) {
-            m_errors.assign(3, Errors(std::size_t(width)));
-            m_black.resize(std::size_t(width));
-        }
+        // The rows of the scan only where the band form does not take the dither over.
         if (const ConvertPath path = ActiveConvertPath();
-            m_dither == Dither::FloydSteinberg && bands::Available(path))
+            m_dither == Dither::FloydSteinberg && bands::Available(path)) {
             m_bands = std::make_unique<bands::FloydSteinbergBands>(width, outWidth, m_threshold,
                                                                    m_invert, path);
-        else if (m_dither == Dither::FloydSteinberg) {
-            m_heldLevels.resize(std::size_t(width));
-            m_heldBlack.resize(std::size_t(width));
+        } else if (m_dither == Dither::FloydSteinberg || m_dither == Dither::Atkinson) {
+            m_errors.assign(3, Errors(std::size_t(width)));
+            m_black.resize(std::size_t(width));
+            if (m_dither == Dither::FloydSteinberg) {
+                m_heldLevels.resize(std::size_t(width));
+                m_heldBlack.resize(std::size_t(width));
+            }
         }
         for (int y = 0; y < kBayerSize; ++y)
             for (int x = 0; x < kBayerSize; ++x)
