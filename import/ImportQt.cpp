@@ -83,7 +83,8 @@ const std::uint8_t* QImageRows::Row(int y, std::uint8_t* scratch) {
 }
 
 std::shared_ptr<ImportSource> ImportSource::Decode(QImageReader& reader, const QString& name,
-                                                   const QByteArray* bytes, std::string& error) {
+                                                   const QByteArray* bytes, std::string& error,
+                                                   const FormatFound& found) {
     QImageReader::setAllocationLimit(kDecodeLimitMiB);
     reader.setAutoTransform(true);  // photos turned as their camera meant
     if (!reader.canRead()) {
@@ -99,6 +100,7 @@ std::shared_ptr<ImportSource> ImportSource::Decode(QImageReader& reader, const Q
     }
     auto source = std::shared_ptr<ImportSource>(new ImportSource);
     source->m_format = reader.format();
+    if (found) found(source->m_format);
     if (IsVectorFormat(source->m_format)) {
         if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
             error = Cannot(name, QStringLiteral("SVG needs a QGuiApplication"));
@@ -125,32 +127,32 @@ std::shared_ptr<ImportSource> ImportSource::Decode(QImageReader& reader, const Q
     return source;
 }
 
-std::shared_ptr<ImportSource> ImportSource::Open(const QString& path, std::string& error) {
+std::shared_ptr<ImportSource> ImportSource::Open(const QString& path, std::string& error,
+                                                 const FormatFound& found) {
     if (const QByteArray format = RasterFormatOfFile(path); !format.isEmpty()) {
         QImageReader named(path, format);
         named.setAutoDetectImageFormat(false);
-        if (named.canRead()) return Decode(named, path, nullptr, error);
+        if (named.canRead()) return Decode(named, path, nullptr, error, found);
     }
     // Not a signature we know, or not that format after all: the reader finds out.
     QImageReader reader(path);
-    return Decode(reader, path, nullptr, error);
+    return Decode(reader, path, nullptr, error, found);
 }
 
 std::shared_ptr<ImportSource> ImportSource::FromBytes(const QByteArray& data, const QString& name,
-                                                      std::string& error) {
-    if (const QByteArray format = RasterFormatOf(data); !format.isEmpty()) {
-        QBuffer buffer;
-        buffer.setData(data);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader named(&buffer, format);
-        named.setAutoDetectImageFormat(false);
-        if (named.canRead()) return Decode(named, name, &data, error);
-    }
+                                                      std::string& error,
+                                                      const FormatFound& found) {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
+    if (const QByteArray format = RasterFormatOf(data); !format.isEmpty()) {
+        QImageReader named(&buffer, format);
+        named.setAutoDetectImageFormat(false);
+        if (named.canRead()) return Decode(named, name, &data, error, found);
+        buffer.seek(0);
+    }
     QImageReader reader(&buffer);
-    return Decode(reader, name, &data, error);
+    return Decode(reader, name, &data, error, found);
 }
 
 std::shared_ptr<ImportSource> ImportSource::FromImage(const QImage& image) {

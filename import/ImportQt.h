@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,13 +43,19 @@ private:
 // each size the scale step asks for.
 class ImportSource final : public PictureSource {
 public:
+    // Told the format the reader found ("png", "svg", ...) before anything is decoded: the
+    // converter starts an application object there when an SVG needs one.
+    using FormatFound = std::function<void(const QByteArray& format)>;
+
     // Decodes the first frame of the file at `path` (named by `path` in messages). Null, with
     // `error` set, when it cannot: "<name>: cannot read this picture (<the reader's reason>)",
     // or a message naming the size when the picture declares more than kDecodeLimitMiB.
-    static std::shared_ptr<ImportSource> Open(const QString& path, std::string& error);
+    static std::shared_ptr<ImportSource> Open(const QString& path, std::string& error,
+                                              const FormatFound& found = {});
     // The same from bytes in memory (standard input), named `name` in messages.
     static std::shared_ptr<ImportSource> FromBytes(const QByteArray& data, const QString& name,
-                                                   std::string& error);
+                                                   std::string& error,
+                                                   const FormatFound& found = {});
     // A picture decoded elsewhere (the clipboard's). Null for a null image.
     static std::shared_ptr<ImportSource> FromImage(const QImage& image);
 
@@ -64,7 +71,8 @@ public:
 private:
     ImportSource() = default;
     static std::shared_ptr<ImportSource> Decode(QImageReader& reader, const QString& name,
-                                                const QByteArray* bytes, std::string& error);
+                                                const QByteArray* bytes, std::string& error,
+                                                const FormatFound& found);
 
     Size m_original;
     QImage m_image;    // the raster; for an SVG its rendering at the declared size

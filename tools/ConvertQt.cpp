@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
-#include <QImageReader>
 #include <QImageWriter>
 
 #include "ImportQt.h"
@@ -37,18 +36,9 @@ std::shared_ptr<const PictureSource> Decode(const std::string& name,
     if (bytes) {
         const QByteArray data = QByteArray::fromRawData(
             reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
-        // Only a picture without a raster signature may be SVG; asking a reader to find the
-        // format out loads every format plugin.
-        if (RasterFormatOf(data).isEmpty()) {
-            QBuffer buffer;
-            buffer.setData(data);
-            buffer.open(QIODevice::ReadOnly);
-            EnsureApplicationFor(QImageReader(&buffer).format());
-        }
-        return ImportSource::FromBytes(QByteArray(data), qname, error);
+        return ImportSource::FromBytes(data, qname, error, EnsureApplicationFor);
     }
-    if (RasterFormatOfFile(qname).isEmpty()) EnsureApplicationFor(QImageReader(qname).format());
-    return ImportSource::Open(qname, error);
+    return ImportSource::Open(qname, error, EnsureApplicationFor);
 }
 
 std::string Png(const Picture& picture, int scale) {
