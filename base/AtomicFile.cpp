@@ -22,6 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using Producer = std::function<void(const PutData& put)>;
+
 std::string Failure(const std::string& path, std::string_view what, int err) {
     std::string msg = "Cannot write \"" + path + "\": ";
     msg += what;
@@ -81,8 +83,6 @@ public:
 private:
     int m_fd;
 };
-
-using Producer = std::function<void(const PutData& put)>;
 
 // Writes every piece `produce` gives; false, with errno from the failed write, once one fails.
 bool WriteAll(int fd, const Producer& produce) {
@@ -241,8 +241,7 @@ std::string WriteFileAtomically(const std::string& path, const Producer& produce
 
 #else
 
-std::string WriteFileAtomically(const std::string& path,
-                                const std::function<void(const PutData& put)>& produce) {
+std::string WriteFileAtomically(const std::string& path, const Producer& produce) {
     if (path.empty()) return "Cannot write a file without a name";
     fs::path target = fs::u8path(path);
     fs::path tmp = target;
